@@ -1,0 +1,152 @@
+// Callbacks of the parameter controls: edge window, tolerance, threshold, target, Teach, Reset,
+// Send, Get and the port selector.
+#include "Tavrix-VarizA152.h"
+#include "com232.h"
+#include "gui.h"
+#include "panel_ids.h"
+
+using namespace platform;
+
+namespace {
+
+Program& ProgramOf(void* callbackData) {
+    return *static_cast<Program*>(callbackData);
+}
+
+// Sends a frame built from the current pp (not refreshed from the panel) and waits for any answer.
+bool ExchangeCurrentRecord(Program& p, int code, const char* announcement) {
+    SendFrame(p, p.com, code);
+    ShowText(p, announcement);
+    return AwaitFrame(p);
+}
+
+// Sets the three target buttons and `target` in agreement.
+void SelectTarget(Program& p, int target) {
+    p.rt.SetCtrlVal(p.pHandle, ui::RBTRam, target == RAM ? 1 : 0);
+    p.rt.SetCtrlVal(p.pHandle, ui::RBTEeprom, target == EEPROM ? 1 : 0);
+    p.rt.SetCtrlVal(p.pHandle, ui::RBTFile, target == DATFILE ? 1 : 0);
+    p.target = target;
+}
+
+int OnTargetButton(void* callbackData, int event, int button, int buttonTarget) {
+    if (event != EVENT_VAL_CHANGED) return 0;
+    Program& p = ProgramOf(callbackData);
+    int on = 0;
+    p.rt.GetCtrlVal(p.pHandle, button, on);
+    // Switching a button off falls back to RAM: RAM cannot be switched off by itself.
+    SelectTarget(p, on == 1 ? buttonTarget : RAM);
+    return 0;
+}
+
+}  // namespace
+
+int CC_NEDITEdgeLeft(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Program& p = ProgramOf(callbackData);
+    u16 v = 0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NEDITEdgeLeft, v);
+    if (v < p.pixB) p.eBeg = v = p.pixB;
+    if (v > p.pixE) p.eBeg = v = static_cast<u16>(p.pixE - 1);
+    p.rt.SetCtrlVal(p.pHandle, ui::NEDITEdgeLeft, int{v});
+    p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 2, v, 1.0);
+    return 0;
+}
+
+int CC_NEDITEdgeRight(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Program& p = ProgramOf(callbackData);
+    u16 v = 0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NEDITEdgeRight, v);
+    if (v > p.pixE) p.eEnd = v = p.pixE;
+    if (v < p.pixB) p.eEnd = v = static_cast<u16>(p.pixB + 1);
+    p.rt.SetCtrlVal(p.pHandle, ui::NEDITEdgeRight, int{v});
+    p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 3, v, 1.0);
+    return 0;
+}
+
+int CC_NEDITTolerance(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_VAL_CHANGED) return 0;
+    Program& p = ProgramOf(callbackData);
+    u16 v = 0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NEDITTolerance, v);
+    p.rt.SetCtrlVal(p.pHandle, ui::NUMTolerance, int{v});
+    return 0;
+}
+
+int CC_NUMVideoThreshold(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_VAL_CHANGED) return 0;
+    Program& p = ProgramOf(callbackData);
+    u16 v = 0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NUMVideoThreshold, v);
+    p.thdArray.fill(v);
+    PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
+    return 0;
+}
+
+int CC_RBTRam(int, int, int event, void* data, int, int) {
+    return OnTargetButton(data, event, ui::RBTRam, RAM);
+}
+int CC_RBTEeprom(int, int, int event, void* data, int, int) {
+    return OnTargetButton(data, event, ui::RBTEeprom, EEPROM);
+}
+int CC_RBTFile(int, int, int event, void* data, int, int) {
+    return OnTargetButton(data, event, ui::RBTFile, DATFILE);
+}
+
+int CC_ButtonTeach(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Program& p = ProgramOf(callbackData);
+    if (ExchangeCurrentRecord(p, TEACH, "New setpoint value teached!")) PushGET(p, RAM);
+    return 0;
+}
+
+int CC_ButtonReset(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Program& p = ProgramOf(callbackData);
+    // The outcome follows whether the answer came, not how long the last pass took.
+    const bool answered = ExchangeCurrentRecord(p, RESET_MAXMIN, "Reset Max/Min values...");
+    SetStatus(p, answered ? "Reset of analog-output Max/Min OK!" : "Timeout-RS-232...");
+    return 0;
+}
+
+int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_LEFT_CLICK) return 0;
+    Program& p = ProgramOf(callbackData);
+    ShowText(p, "Transmit...");
+    if (p.target == DATFILE) {
+        if (ParaFilePopup(p, SAVE_POPUP) > 0) SendParaToFile(p);
+        return 0;
+    }
+    p.sync = 0x55;
+    p.order = p.target == EEPROM ? SEND_EEPROM : SEND_RAM;
+    GetPanelValues(p);
+    CopyVarsToPP(p);
+    FillTxBuf(p, static_cast<unsigned>(p.order), p.pp.data());
+    p.nBytesW = p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
+    if (p.nBytesW == FRAME_BYTES) ShowText(p, "Line Ok!");
+    return 0;
+}
+
+int CC_BTNGet(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Program& p = ProgramOf(callbackData);
+    if (p.target == DATFILE)
+        ReadParaFromFile(p);
+    else if (p.target == RAM)
+        p.order = GET_RAM;
+    else if (p.target == EEPROM)
+        p.order = GET_EEPROM;
+    PushGET(p, p.target);
+    return 0;
+}
+
+int CC_DropDCom(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED) return 0;
+    Program& p = ProgramOf(callbackData);
+    p.stop_flag = 1;
+    p.rs.CloseCom(p.com);
+    p.rt.GetCtrlVal(p.pHandle, ui::DropDCom, p.com);
+    ShowText(p, "Init COM-Port ...");
+    InitRS232(p, p.com);
+    return 0;
+}

@@ -1,0 +1,80 @@
+// Panel logic: moving the parameter set between panel and state, the parameter read, the Run
+// loop, the plots and the parameter file.
+#pragma once
+
+#include "program.h"
+
+// --- Panel value exchange
+// ------------------------------------------------------------------------- Reads every parameter
+// control into its variable, as the controls hold them (no limits).
+void GetPanelValues(Program& p);
+// Applies the parameter limits to the state, writes the controls and redraws the threshold line,
+// the edge cursors, the grey line area and the green tolerance band.
+void SetPanelValues(Program& p);
+// The limits alone (pure), in the order SetPanelValues applies them.
+void ApplyParameterLimits(State& s);
+// The correction factor between the panel's double and its 1/1024 fixed point (truncating).
+u16 CorrToFixed(double c);
+double CorrFromFixed(u16 corrX1024);
+
+// --- Exchanges with the panel
+// ----------------------------------------------------------------------- Reads the parameter
+// record from the sensor's RAM or EEPROM into the state and shows it; with DATFILE it only shows
+// the state. A time-out leaves the state and shows it all the same.
+void PushGET(Program& p, int target);
+// The Run loop: one measurement request after another until stop_flag is set or an answer is
+// missing for more than TIMEOUT.
+void PushRUN(Program& p);
+// Copies a measurement answer's 16 words from pp into the result variables (word 3 into tVal).
+void CopyRunResult(State& s);
+// Switches the target to RAM, radio buttons included.
+void SelectRamTarget(Program& p);
+// Dims or undims the two acquisition-lock controls.
+void LockAcquisition(Program& p, int dimmed);
+
+// --- Plots
+// ------------------------------------------------------------------------------------------
+// Redraws the video curve (256 words at the given x positions) and the threshold line.
+void PlotVIDEOCurve(Program& p, const u16* video, const double* x);
+// Writes the eleven measurement displays and redraws the bar graph.
+void PlotVIDEOBarGraph(Program& p);
+// Adds the latest measurement to the 100-group history and hands it to the strip chart.
+void PlotRAWGraphX8(Program& p);
+
+struct Span {
+    double from;
+    double to;
+};
+
+// What the bar graph shows for the current state (pure).
+struct BarGraphDrawing {
+    int position = 0;  // value cursor, after its clamps
+    int barCount = 0;  // red bars, 1 or 2
+    Span bars[2]{};
+    int bandCount = 0;  // green bands, 0 to 2
+    Span bands[2]{};
+};
+BarGraphDrawing ComputeBarGraph(const State& s);
+
+// One history group of the strip chart and its zoom range (pure).
+struct RawGroup {
+    int upper, lower, setpoint, measured, analogue;
+    int zoomBottom, zoomTop;
+};
+RawGroup ComputeRawGroup(const State& s);
+
+// --- Parameter file
+// -------------------------------------------------------------------------------
+inline constexpr const char* kParaFileName = "TAVRpara.dat";
+inline constexpr int SAVE_POPUP = 0;
+inline constexpr int LOAD_POPUP = 1;
+// Opens the save or load popup in proj_dir proposing "TAVRpara.dat"; the chosen path goes to
+// file_name. Above 0 when a file was chosen.
+int ParaFilePopup(Program& p, int which);
+// Writes the panel's parameter set to file_name (replacing the file atomically). A failure is
+// reported in the status line and leaves any previous file intact.
+void SendParaToFile(Program& p);
+// Asks for a file and loads its first 16 numbers into pp and the state (low 16 bits each). A
+// missing, unreadable, short or non-numeric file is refused with a status message; pp and the
+// state then stay as they were.
+void ReadParaFromFile(Program& p);

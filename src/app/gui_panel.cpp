@@ -1,0 +1,93 @@
+// Panel value exchange: the parameter set between the panel and the state.
+#include <cmath>
+
+#include "gui.h"
+#include "panel_ids.h"
+
+using namespace platform;
+
+namespace {
+
+struct ParamControl {
+    int ctrl;
+    u16 State::*var;
+};
+
+// The order in which GetPanelValues reads the controls.
+constexpr ParamControl kReadOrder[] = {
+    {ui::NUMPower, &State::power},         {ui::NUMPMode, &State::pMode},
+    {ui::NUMVideoThreshold, &State::vThd}, {ui::NUMAnaMode, &State::anaMode},
+    {ui::NUMPolarity, &State::polarity},   {ui::NUMEMode, &State::eMode},
+    {ui::NEDITEdgeLeft, &State::eBeg},     {ui::NEDITEdgeRight, &State::eEnd},
+    {ui::NUMTVal, &State::tVal},           {ui::NEDITTolerance, &State::tTol},
+    {ui::NUMHwMode, &State::hwMode},       {ui::NUMAverage, &State::average},
+    {ui::BINSW_OpMode, &State::opMode},
+};
+
+// The order in which SetPanelValues writes them (the tolerance also goes to its mirror).
+constexpr ParamControl kWriteOrder[] = {
+    {ui::NUMPower, &State::power},         {ui::NUMPMode, &State::pMode},
+    {ui::NUMVideoThreshold, &State::vThd}, {ui::NUMAnaMode, &State::anaMode},
+    {ui::NUMPolarity, &State::polarity},   {ui::NUMEMode, &State::eMode},
+    {ui::NEDITEdgeLeft, &State::eBeg},     {ui::NEDITEdgeRight, &State::eEnd},
+    {ui::NUMTolerance, &State::tTol},      {ui::NUMTVal, &State::tVal},
+    {ui::NEDITTolerance, &State::tTol},    {ui::NUMHwMode, &State::hwMode},
+    {ui::NUMAverage, &State::average},     {ui::BINSW_OpMode, &State::opMode},
+};
+
+constexpr int kGrey = 0xA0A0A0;
+constexpr int kGreen = 0x00FF00;
+
+}  // namespace
+
+u16 CorrToFixed(double c) {
+    return static_cast<u16>(static_cast<long long>(std::trunc(c * 1024.0)) & 0xFFFF);
+}
+
+double CorrFromFixed(u16 corrX1024) {
+    return corrX1024 / 1024.0;
+}
+
+void GetPanelValues(Program& p) {
+    for (const auto& c : kReadOrder)
+        p.rt.GetCtrlVal(p.pHandle, c.ctrl, p.*c.var);
+    double corr = 0.0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NUMCorr, corr);
+    p.corrX1024 = CorrToFixed(corr);
+}
+
+void ApplyParameterLimits(State& s) {
+    if (s.power > 1000) s.power = 500;
+    if (s.pMode > 1) s.pMode = 0;
+    if (s.vThd > 950) s.vThd = 950;
+    if (s.vThd < 50) s.vThd = 50;
+    if (s.anaMode > 7) s.anaMode = 0;
+    if (s.polarity > 1) s.polarity = 1;
+    if (s.eMode > 4) s.eMode = 4;
+    if (s.tTol == 0) s.tTol = 1;
+    if (s.eBeg > s.ccdsubpixel) s.eBeg = 1;
+    if (s.eEnd > s.ccdsubpixel) s.eEnd = s.ccdsubpixel;
+    if (s.eEnd == 0) s.eEnd = 1;
+    if (s.hwMode > 3) s.hwMode = 3;
+    if (s.average > 1024) s.average = 1024;
+    if (s.opMode > 1) s.opMode = 0;
+}
+
+void SetPanelValues(Program& p) {
+    ApplyParameterLimits(p);
+    for (const auto& c : kWriteOrder)
+        p.rt.SetCtrlVal(p.pHandle, c.ctrl, static_cast<int>(p.*c.var));
+    p.rt.SetCtrlVal(p.pHandle, ui::NUMCorr, CorrFromFixed(p.corrX1024));
+    p.rt.SetCtrlAttribute(p.pHandle, ui::NUMRightMaxX, ATTR_DIMMED, p.opMode == 1 ? 0 : 1);
+
+    p.thdArray.fill(p.vThd);
+    p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHBar, VAL_XAXIS, VAL_MANUAL, 1.0, p.ccdpixE);
+    PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
+
+    p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 2, p.eBeg, 0.75);
+    p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 3, p.eEnd, 0.75);
+    p.rt.PlotRectangle(p.pHandle, ui::GRAPHBar, 0.0, 0.0, p.ccdmaxpixelX8, 1.0, kGrey, kGrey);
+    const int left = static_cast<int>(p.tVal) - static_cast<int>(p.tTol);
+    const int right = static_cast<int>(p.tVal) + static_cast<int>(p.tTol);
+    p.rt.PlotRectangle(p.pHandle, ui::GRAPHBar, left, 0.0, right, 0.25, kGreen, kGreen);
+}

@@ -1,0 +1,13 @@
+// The running program: the program-wide state together with the engine and the serial ports it
+// works through. Every module function takes it; callbacks receive it as their callback data.
+#pragma once
+
+#include "engine.h"
+#include "rs232.h"
+#include "state.h"
+
+struct Program : State {
+    Program(platform::Engine& engine, platform::Rs232& ports) : rt(engine), rs(ports) {}
+    platform::Engine& rt;
+    platform::Rs232& rs;
+};

@@ -1,0 +1,202 @@
+// The user-interface engine: panels loaded from a Qt Designer file, control values and attributes,
+// graphs and the strip chart, callbacks, the event pump, the clock and the file popups.
+//
+// Everything runs on the one user-interface thread. Results follow one rule: an operation returns
+// 0 (or a handle/identifier >= 0) on success and a negative code on failure; callers may ignore it.
+// Operations on an unknown panel or control do nothing and return kErrBadHandle.
+//
+// This header is free of Qt so that program code cannot reach the toolkit directly.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Event codes passed to callbacks.
+inline constexpr int EVENT_COMMIT = 1;  // value committed, or button released / keyboard-pressed
+inline constexpr int EVENT_VAL_CHANGED = 2;  // the user changed a value (never for SetCtrlVal)
+inline constexpr int EVENT_LEFT_CLICK = 3;   // left mouse button went down on the control
+inline constexpr int EVENT_CLOSE = 11;  // the panel's close box; the panel stays until discarded
+
+// Control attributes for SetCtrlAttribute / GetCtrlAttribute.
+enum Attr : int {
+    ATTR_DIMMED = 1,         // int: 1 dimmed and inoperable, 0 operable
+    ATTR_VISIBLE,            // int: 1 shown, 0 hidden
+    ATTR_TOP,                // int: panel pixels
+    ATTR_LEFT,               // int: panel pixels
+    ATTR_TEXT_FONT,          // string: font family; "NIApp" means the toolkit's application font
+    ATTR_TEXT_BGCOLOR,       // int 0xRRGGBB: background of a text control
+    ATTR_TEXT_COLOR,         // int 0xRRGGBB
+    ATTR_TEXT_POINT_SIZE,    // int
+    ATTR_FRAME_COLOR,        // int 0xRRGGBB: fill colour of a decoration box
+    ATTR_ON_TEXT,            // string: position text of a two-position switch when on (1)
+    ATTR_OFF_TEXT,           // string: position text when off (0)
+    ATTR_POINTS_PER_SCREEN,  // int: strip chart points shown per trace
+    ATTR_NUM_TRACES,         // int: strip chart trace count
+    ATTR_STRIP_WINDOW_MODE,  // int: 1 = each PlotStripChart call replaces the shown window,
+                             //      0 = the points are appended and scroll
+};
+
+// Trace attributes for SetTraceAttribute.
+inline constexpr int ATTR_TRACE_COLOR = 1;
+
+// Axes and scaling for SetAxisScalingMode.
+inline constexpr int VAL_XAXIS = 0;
+inline constexpr int VAL_LEFT_YAXIS = 1;
+inline constexpr int VAL_MANUAL = 0;
+inline constexpr int VAL_AUTOSCALE = 1;
+
+// Redraw choices for DeleteGraphPlot.
+inline constexpr int VAL_DELAYED_DRAW = 0;
+inline constexpr int VAL_IMMEDIATE_DRAW = 1;
+
+// Control kinds for NewCtrl.
+inline constexpr int CTRL_TEXT_MSG = 1;
+
+// Buttons of FileSelectPopup.
+inline constexpr int VAL_OK_BUTTON = 0;
+inline constexpr int VAL_SAVE_BUTTON = 1;
+inline constexpr int VAL_LOAD_BUTTON = 2;
+
+// FileSelectPopup results.
+inline constexpr int VAL_NO_FILE_SELECTED = 0;
+inline constexpr int VAL_EXISTING_FILE_SELECTED = 1;
+inline constexpr int VAL_NEW_FILE_SELECTED = 2;
+
+// Error codes.
+inline constexpr int kErrBadHandle = -1;     // unknown panel or control
+inline constexpr int kErrNoFile = -2;        // panel file missing or unreadable
+inline constexpr int kErrNoPanel = -3;       // panel name not in the file
+inline constexpr int kErrBadValue = -4;      // value type does not fit the control
+inline constexpr int kErrNotSupported = -5;  // attribute not supported by this control kind
+
+using CtrlCallback = int (*)(int panel, int control, int event, void* callbackData, int eventData1,
+                             int eventData2);
+using PanelCallback = int (*)(int panel, int event, void* callbackData, int eventData1,
+                              int eventData2);
+
+class Engine {
+  public:
+    // Needs a running QApplication (see InitEngine). Panels and callbacks are released with it.
+    Engine();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // --- Panels -------------------------------------------------------------------------------
+    // Loads the panel named panelName (a top-level child of the file's root widget) from the Qt
+    // Designer file. A relative file name is looked up in GetProjectDir(). The panel is hidden.
+    // Returns a handle > 0, kErrNoFile when the file is missing or unreadable, kErrNoPanel when
+    // the file lacks the panel. parent 0 makes a top-level window.
+    int LoadPanel(int parent, const std::string& file, const std::string& panelName);
+    int DisplayPanel(int panel);  // shows and raises the panel
+    int HidePanel(int panel);
+    int DiscardPanel(int panel);  // destroys the panel; its handle becomes unknown
+    int InstallPanelCallback(int panel, PanelCallback cb, void* callbackData);
+    int InstallCtrlCallback(int panel, int control, CtrlCallback cb, void* callbackData);
+
+    // --- Controls -----------------------------------------------------------------------------
+    // Values by kind: numeric controls and displays hold integers (0..65535) or, for a
+    // floating-point control, doubles; radio buttons, toggles and switches hold 0 or 1; a
+    // drop-down holds the value of its selected item; text controls hold strings. Reading a
+    // numeric control as unsigned short gives its value modulo 65536. SetCtrlVal never raises a
+    // callback. A value outside a control's range is clamped by the control.
+    int GetCtrlVal(int panel, int control, int& value) const;
+    int GetCtrlVal(int panel, int control, unsigned short& value) const;
+    int GetCtrlVal(int panel, int control, double& value) const;
+    int GetCtrlVal(int panel, int control, std::string& value) const;
+    int SetCtrlVal(int panel, int control, int value);
+    int SetCtrlVal(int panel, int control, double value);
+    int SetCtrlVal(int panel, int control, const std::string& value);
+    int SetCtrlVal(int panel, int control, const char* value) {
+        return SetCtrlVal(panel, control, std::string(value));
+    }
+
+    int SetCtrlAttribute(int panel, int control, int attr, int value);
+    int SetCtrlAttribute(int panel, int control, int attr, const std::string& value);
+    int SetCtrlAttribute(int panel, int control, int attr, const char* value) {
+        return SetCtrlAttribute(panel, control, attr, std::string(value));
+    }
+    int GetCtrlAttribute(int panel, int control, int attr, int& value) const;
+
+    // Drop-down lists: items with a label and an integer value.
+    int ClearListCtrl(int panel, int control);
+    int InsertListItem(int panel, int control, int index, const std::string& label, int value);
+
+    // Makes a control at run time (CTRL_TEXT_MSG: a text message). Returns its identifier.
+    int NewCtrl(int panel, int style, const std::string& label, int top, int left);
+    // Loads a bitmap into a picture control; a relative name is looked up in GetProjectDir().
+    // Returns kErrNoFile when the file cannot be read (the control then stays as it was).
+    int DisplayImageFile(int panel, int control, const std::string& file);
+
+    // --- Graphs -------------------------------------------------------------------------------
+    // Drawing is coalesced: the graph repaints once when events are next processed.
+    // Returns a plot handle > 0.
+    int PlotXY(int panel, int control, const double* x, const double* y, int n, int color);
+    int PlotXY(int panel, int control, const double* x, const unsigned short* y, int n, int color);
+    int PlotRectangle(int panel, int control, double x1, double y1, double x2, double y2, int color,
+                      int fillColor);
+    // plotHandle -1 deletes every plot; cursors are not plots and stay.
+    int DeleteGraphPlot(int panel, int control, int plotHandle, int redraw);
+    // Cursors are numbered from 1; a graph has as many as the panel file gives it (the bar graph
+    // 3).
+    int SetGraphCursor(int panel, int control, int cursor, double x, double y);
+    int GetGraphCursor(int panel, int control, int cursor, double& x, double& y) const;
+    int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
+
+    // --- Strip chart --------------------------------------------------------------------------
+    // Takes count values in trace order (trace 1..N, then again), starting at data[start] and
+    // skipping `skip` values after each one.
+    int PlotStripChart(int panel, int control, const double* data, int count, int start, int skip);
+    int SetTraceAttribute(int panel, int control, int trace, int attr, int value);
+
+    // --- Event loop and time ------------------------------------------------------------------
+    // Dispatches callbacks until QuitUserInterface; returns the code given to it.
+    int RunUserInterface();
+    int QuitUserInterface(int code);
+    // Dispatches pending events (serial receive callbacks included) and returns. When nothing is
+    // pending it waits for the next event for at most about a millisecond, so that polling loops
+    // do not spin a core.
+    void ProcessSystemEvents();
+    // Seconds on a monotonic clock.
+    double Timer() const;
+    // Blocks for the given seconds without dispatching events.
+    void Delay(double seconds) const;
+    // The program's directory (that of the executable).
+    std::string GetProjectDir() const;
+
+    // --- File popup ---------------------------------------------------------------------------
+    // Modal file dialog opening in `directory` with `defaultName` proposed. typeList is a pattern
+    // such as "*.dat"; restrictExtension keeps only those files and appends the extension to a
+    // typed name that lacks it. Returns VAL_NO_FILE_SELECTED on cancel, VAL_EXISTING_FILE_SELECTED
+    // or VAL_NEW_FILE_SELECTED with the absolute path in `path`.
+    int FileSelectPopup(const std::string& directory, const std::string& defaultName,
+                        const std::string& typeList, const std::string& title, int buttonLabel,
+                        bool restrictDirectory, bool restrictExtension, bool allowCancel,
+                        bool allowMakeDirectory, std::string& path);
+
+    struct Impl;  // defined in engine_impl.h, used by the platform's own sources
+    Impl& impl() { return *impl_; }
+
+  private:
+    std::unique_ptr<Impl> impl_;
+};
+
+// The toolkit's application object for this program instance. Create one before any Engine and
+// keep it alive until every Engine is gone. ok() is false when the toolkit could not start.
+class Toolkit {
+  public:
+    Toolkit();
+    ~Toolkit();
+    Toolkit(const Toolkit&) = delete;
+    Toolkit& operator=(const Toolkit&) = delete;
+    bool ok() const;
+
+  private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace platform

@@ -1,0 +1,99 @@
+// Serial ports by number, over QSerialPort.
+//
+// Port numbers: on Windows port n is "COMn". Elsewhere the environment variable TAVRIX_COM<n>
+// names the device when it is set (any path, a pseudo-terminal included); the value "sim" names
+// the built-in simulated sensor. Without the variable, port n is the n-th entry of the serial
+// devices present, sorted by system location. Port kSimulatedPort (0) is always the simulated
+// sensor.
+//
+// Results: byte counts >= 0, or a negative code of the open-error table below. Operations on a
+// port that is not open return kComNotOpen and do nothing.
+//
+// Receive callback: once at least `notifyCount` bytes wait in the input queue, the callback runs
+// with LWRS_RECEIVE (plus LWRS_RXFLAG when the event character arrived). It runs only while events
+// are dispatched (Engine::ProcessSystemEvents or the idle event loop), never inside ComRd or
+// GetInQLen, and never re-entered while it runs. It runs again when new bytes arrive and the count
+// is still reached.
+//
+// Hang-up: when the device vanishes or the other end closes (a pulled USB adapter, a closed pty),
+// the port is closed at once; later operations return kComNotOpen, so every wait of the caller
+// ends by its own time-out. No error flood, no busy loop.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Engine;
+
+inline constexpr int LWRS_RXFLAG = 0x0002;   // the event character arrived
+inline constexpr int LWRS_TXEMPTY = 0x0004;  // the transmit queue ran empty
+inline constexpr int LWRS_RECEIVE = 0x8000;  // at least the notify count of bytes is waiting
+
+inline constexpr int kSimulatedPort = 0;
+
+// Open errors (OpenComConfig and other operations).
+inline constexpr int kComUnknownSystemError = -1;
+inline constexpr int kComInvalidPort = -2;        // no device for that number
+inline constexpr int kComNotOpen = -3;            // operation on a port that is not open
+inline constexpr int kComIoError = -4;            // read/write failed, or the device went away
+inline constexpr int kComNoPortFound = -6;        // the named device does not exist
+inline constexpr int kComCannotOpen = -7;         // device exists but is held or forbidden
+inline constexpr int kComInvalidParameter = -13;  // unsupported settings
+inline constexpr int kComTimeout = -99;
+
+using ComCallback = void (*)(int port, int eventMask, void* callbackData);
+
+struct PortEntry {
+    int number;          // port number for OpenComConfig
+    std::string device;  // device path or "sim"
+    std::string label;   // text for a port list, e.g. "COM1  /dev/ttyUSB0"
+};
+
+class Rs232 {
+  public:
+    // The engine must outlive this object.
+    explicit Rs232(Engine& engine);
+    ~Rs232();  // closes every open port
+    Rs232(const Rs232&) = delete;
+    Rs232& operator=(const Rs232&) = delete;
+
+    // Opens and configures a port (parity 0 none, 1 odd, 2 even; stop bits 1 or 2). An empty
+    // deviceName uses the port-number mapping. Opening an already open port reopens it. The input
+    // queue holds at most inputQueueSize bytes; further bytes stay in the device until read.
+    int OpenComConfig(int port, const std::string& deviceName, long baud, int parity, int dataBits,
+                      int stopBits, int inputQueueSize, int outputQueueSize);
+    int CloseCom(int port);
+    bool IsOpen(int port) const;
+    // Time-out for ComRd and ComWrt, seconds.
+    int SetComTime(int port, double seconds);
+    // Hardware handshake: 0 off. A pseudo-terminal accepts only 0.
+    int SetCTSMode(int port, int mode);
+    int FlushInQ(int port);   // drops the input queue and the device's pending input
+    int FlushOutQ(int port);  // drops output not yet sent
+    // Writes count bytes; returns the count accepted (waits for the device up to the time-out).
+    int ComWrt(int port, const void* data, int count);
+    // Reads up to count bytes, blocking until count bytes have arrived or the time-out passed.
+    // Returns the count read (possibly short), or a negative code when the port is not open.
+    int ComRd(int port, void* buffer, int count);
+    // Bytes waiting in the input queue; pulls pending device input in without dispatching events.
+    int GetInQLen(int port);
+    // Installs the receive callback; eventMask 0 (or a null callback) removes it.
+    int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
+                           ComCallback callback, void* callbackData);
+
+    // Device for a port number as described above; empty when there is none.
+    std::string DeviceForPort(int port) const;
+    // Ports that can be chosen: the numbered devices present, the TAVRIX_COM<n> ports and the
+    // simulated sensor.
+    std::vector<PortEntry> ListPorts() const;
+
+    struct Impl;
+
+  private:
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform
