@@ -1,7 +1,7 @@
 // Frame codec and parameter record.
 #include <algorithm>
 
-#include "com232.h"
+#include "com232_codec.h"
 
 namespace {
 

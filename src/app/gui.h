@@ -2,6 +2,7 @@
 // loop, the plots and the parameter file.
 #pragma once
 
+#include "gui_shapes.h"
 #include "program.h"
 
 // --- Panel value exchange
@@ -11,11 +12,6 @@ void GetPanelValues(Program& p);
 // Applies the parameter limits to the state, writes the controls and redraws the threshold line,
 // the edge cursors, the grey line area and the green tolerance band.
 void SetPanelValues(Program& p);
-// The limits alone (pure), in the order SetPanelValues applies them.
-void ApplyParameterLimits(State& s);
-// The correction factor between the panel's double and its 1/1024 fixed point (truncating).
-u16 CorrToFixed(double c);
-double CorrFromFixed(u16 corrX1024);
 
 // --- Exchanges with the panel
 // ----------------------------------------------------------------------- Reads the parameter
@@ -25,8 +21,6 @@ void PushGET(Program& p, int target);
 // The Run loop: one measurement request after another until stop_flag is set or an answer is
 // missing for more than TIMEOUT.
 void PushRUN(Program& p);
-// Copies a measurement answer's 16 words from pp into the result variables (word 3 into tVal).
-void CopyRunResult(State& s);
 // Switches the target to RAM, radio buttons included.
 void SelectRamTarget(Program& p);
 // Dims or undims the two acquisition-lock controls.
@@ -40,28 +34,6 @@ void PlotVIDEOCurve(Program& p, const u16* video, const double* x);
 void PlotVIDEOBarGraph(Program& p);
 // Adds the latest measurement to the 100-group history and hands it to the strip chart.
 void PlotRAWGraphX8(Program& p);
-
-struct Span {
-    double from;
-    double to;
-};
-
-// What the bar graph shows for the current state (pure).
-struct BarGraphDrawing {
-    int position = 0;  // value cursor, after its clamps
-    int barCount = 0;  // red bars, 1 or 2
-    Span bars[2]{};
-    int bandCount = 0;  // green bands, 0 to 2
-    Span bands[2]{};
-};
-BarGraphDrawing ComputeBarGraph(const State& s);
-
-// One history group of the strip chart and its zoom range (pure).
-struct RawGroup {
-    int upper, lower, setpoint, measured, analogue;
-    int zoomBottom, zoomTop;
-};
-RawGroup ComputeRawGroup(const State& s);
 
 // --- Parameter file
 // -------------------------------------------------------------------------------

@@ -5,14 +5,6 @@
 
 using namespace platform;
 
-void CopyRunResult(State& s) {
-    u16* const words[PNUM] = {&s.Ledge,   &s.Redge,    &s.Mvalue, &s.tVal,     &s.tol,    &s.pix1,
-                              &s.edcnt,   &s.mvstart,  &s.mvend,  &s.peakD,    &s.anaMax, &s.anaMin,
-                              &s.leftMax, &s.rightMax, &s.in0,    &s.rightMaxX};
-    for (int i = 0; i < PNUM; ++i)
-        *words[i] = s.pp[i];
-}
-
 void SelectRamTarget(Program& p) {
     p.rt.SetCtrlVal(p.pHandle, ui::RBTRam, 1);
     p.target = RAM;

@@ -1,6 +1,4 @@
 // Panel value exchange: the parameter set between the panel and the state.
-#include <cmath>
-
 #include "gui.h"
 #include "panel_ids.h"
 
@@ -40,37 +38,12 @@ constexpr int kGreen = 0x00FF00;
 
 }  // namespace
 
-u16 CorrToFixed(double c) {
-    return static_cast<u16>(static_cast<long long>(std::trunc(c * 1024.0)) & 0xFFFF);
-}
-
-double CorrFromFixed(u16 corrX1024) {
-    return corrX1024 / 1024.0;
-}
-
 void GetPanelValues(Program& p) {
     for (const auto& c : kReadOrder)
         p.rt.GetCtrlVal(p.pHandle, c.ctrl, p.*c.var);
     double corr = 0.0;
     p.rt.GetCtrlVal(p.pHandle, ui::NUMCorr, corr);
     p.corrX1024 = CorrToFixed(corr);
-}
-
-void ApplyParameterLimits(State& s) {
-    if (s.power > 1000) s.power = 500;
-    if (s.pMode > 1) s.pMode = 0;
-    if (s.vThd > 950) s.vThd = 950;
-    if (s.vThd < 50) s.vThd = 50;
-    if (s.anaMode > 7) s.anaMode = 0;
-    if (s.polarity > 1) s.polarity = 1;
-    if (s.eMode > 4) s.eMode = 4;
-    if (s.tTol == 0) s.tTol = 1;
-    if (s.eBeg > s.ccdsubpixel) s.eBeg = 1;
-    if (s.eEnd > s.ccdsubpixel) s.eEnd = s.ccdsubpixel;
-    if (s.eEnd == 0) s.eEnd = 1;
-    if (s.hwMode > 3) s.hwMode = 3;
-    if (s.average > 1024) s.average = 1024;
-    if (s.opMode > 1) s.opMode = 0;
 }
 
 void SetPanelValues(Program& p) {

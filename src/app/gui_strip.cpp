@@ -12,46 +12,7 @@ constexpr int kTraces = 5;
 constexpr int kWindow = kGroups * kTraces;  // arrayNORM's size
 constexpr int kTraceColors[kTraces] = {0x008000, 0x008000, 0x000000, 0xFF0000, 0xFF0000};
 
-int AnalogueValue(const State& s) {
-    switch (s.anaMode) {
-        case 0:
-        case 1:
-        case 4:
-        case 7:
-            return s.Mvalue;
-        case 2:
-        case 5:
-            return s.anaMax;
-        case 3:
-        case 6:
-            return s.anaMin == s.ccdmaxpixelX8 - 1 ? 1 : s.anaMin;
-        default:
-            return 0;
-    }
-}
-
 }  // namespace
-
-RawGroup ComputeRawGroup(const State& s) {
-    const int tVal = s.tVal, tol = s.tol, mvalue = s.Mvalue, top = s.ccdmaxpixelX8 - 1;
-    RawGroup g{};
-    g.analogue = AnalogueValue(s);
-    g.upper = tVal + tol;
-    g.lower = tVal - tol;
-    if (g.upper > top) g.upper = top;
-    if (g.lower < 1) g.lower = 0;
-    g.setpoint = tVal;
-    g.measured = mvalue;
-
-    const int halfRange = tol < 10 ? 20 : 2 * tol;
-    g.zoomBottom = tVal - halfRange;
-    g.zoomTop = tVal + halfRange;
-    if (mvalue > g.zoomTop) g.zoomTop = mvalue + 10;
-    if (mvalue < g.zoomBottom) g.zoomBottom = mvalue - 10;
-    if (g.zoomTop > top) g.zoomTop = top;
-    if (g.zoomBottom < 1) g.zoomBottom = 1;
-    return g;
-}
 
 void PlotRAWGraphX8(Program& p) {
     const RawGroup g = ComputeRawGroup(p);

@@ -1,7 +1,7 @@
 // Frame codec and parameter record: byte layout, no sign extension, round trips.
 #include <gtest/gtest.h>
 
-#include "com232.h"
+#include "com232_codec.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "arrayops.h"
-#include "gui.h"
+#include "gui_shapes.h"
 
 namespace {
 
