@@ -1,0 +1,75 @@
+// The event loop, event dispatch on demand, and the clock.
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "engine_impl.h"
+
+namespace platform {
+
+namespace {
+
+constexpr int kIdleWaitMs = 1;
+
+}  // namespace
+
+int Engine::RunUserInterface() {
+    RunLoop run;
+    if (impl_->pendingQuit) {
+        impl_->pendingQuit = false;
+        return impl_->pendingQuitCode;
+    }
+    QEventLoop loop;
+    run.loop = &loop;
+    impl_->runLoops.push_back(&run);
+    // Only QuitUserInterface ends the loop; anything else that stops it (the toolkit quitting on
+    // its own) starts it again.
+    while (!run.quit)
+        loop.exec();
+    impl_->runLoops.pop_back();
+    return run.code;
+}
+
+// From a callback nested in waits inside the loop, the loop ends once control is back in it.
+int Engine::QuitUserInterface(int code) {
+    if (impl_->runLoops.empty()) {
+        impl_->pendingQuit = true;
+        impl_->pendingQuitCode = code;
+        return 0;
+    }
+    RunLoop* run = impl_->runLoops.back();
+    run->quit = true;
+    run->code = code;
+    run->loop->exit(code);
+    return 0;
+}
+
+// One non-blocking pass first. When it found nothing to do, sleep in the dispatcher until the next
+// event, but at most a millisecond (the wake timer is itself an event): a polling loop then costs
+// a few percent of a core and still sees serial input within about a millisecond.
+void Engine::ProcessSystemEvents() {
+    if (impl_->callbackDepth > 0) ++impl_->pumpCount;
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (dispatcher == nullptr) return;
+    QCoreApplication::sendPostedEvents();
+    if (dispatcher->processEvents(QEventLoop::AllEvents)) return;
+    impl_->wakeTimer.start(kIdleWaitMs);
+    dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    impl_->wakeTimer.stop();
+}
+
+double Engine::Timer() const {
+    using Seconds = std::chrono::duration<double>;
+    return std::chrono::duration_cast<Seconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void Engine::Delay(double seconds) const {
+    if (!(seconds > 0.0) || !std::isfinite(seconds)) return;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+}  // namespace platform

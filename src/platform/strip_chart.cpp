@@ -1,0 +1,107 @@
+#include "strip_chart.h"
+
+#include <array>
+
+namespace platform {
+
+namespace {
+
+constexpr std::array<QRgb, 8> kDefaultColors = {0xFF0000, 0x008000, 0x0000FF, 0x000000,
+                                                0xFF00FF, 0x008080, 0x808000, 0x800000};
+
+}  // namespace
+
+StripChartWidget::StripChartWidget(QWidget* parent) : PlotBase(parent) {
+    setTraceCount(1);
+    setPointsPerScreen(pointsPerScreen_);
+}
+
+bool StripChartWidget::setPointsPerScreen(int points) {
+    if (points < 2 || points > kMaxPointsPerScreen) return false;
+    pointsPerScreen_ = points;
+    xAxis->setRange(0.0, points - 1);
+    trimTraces();
+    updateGraphs();
+    return true;
+}
+
+bool StripChartWidget::setTraceCount(int count) {
+    if (count < 1 || count > kMaxTraces) return false;
+    while (traceCount() > count) {
+        removeGraph(traces_.back().graph);
+        traces_.pop_back();
+    }
+    while (traceCount() < count) {
+        Trace trace;
+        trace.color = QColor(kDefaultColors[traces_.size() % kDefaultColors.size()]);
+        trace.graph = addGraph();
+        trace.graph->setPen(QPen(trace.color));
+        traces_.push_back(std::move(trace));
+    }
+    updateGraphs();
+    return true;
+}
+
+void StripChartWidget::setWindowMode(bool on) {
+    windowMode_ = on;
+}
+
+QColor StripChartWidget::traceColor(int trace) const {
+    if (trace < 1 || trace > traceCount()) return {};
+    return traces_[static_cast<std::size_t>(trace - 1)].color;
+}
+
+bool StripChartWidget::setTraceColor(int trace, const QColor& color) {
+    if (trace < 1 || trace > traceCount()) return false;
+    Trace& t = traces_[static_cast<std::size_t>(trace - 1)];
+    if (t.color == color) return true;
+    t.color = color;
+    t.graph->setPen(QPen(color));
+    requestRedraw();
+    return true;
+}
+
+bool StripChartWidget::plot(const double* data, int count, int start, int skip) {
+    if (data == nullptr || count < 0 || start < 0 || skip < 0) return false;
+    const std::size_t n = traces_.size();
+    const std::size_t groups = static_cast<std::size_t>(count) / n;
+    const std::size_t stride = static_cast<std::size_t>(skip) + 1;
+    if (windowMode_)
+        for (Trace& t : traces_)
+            t.points.clear();
+    for (std::size_t i = 0; i < groups * n; ++i)
+        traces_[i % n].points.push_back(data[static_cast<std::size_t>(start) + i * stride]);
+    trimTraces();
+    updateGraphs();
+    return true;
+}
+
+std::vector<double> StripChartWidget::traceValues(int trace) const {
+    if (trace < 1 || trace > traceCount()) return {};
+    const auto& points = traces_[static_cast<std::size_t>(trace - 1)].points;
+    return {points.begin(), points.end()};
+}
+
+void StripChartWidget::trimTraces() {
+    for (Trace& t : traces_)
+        while (static_cast<int>(t.points.size()) > pointsPerScreen_)
+            t.points.pop_front();
+}
+
+void StripChartWidget::updateGraphs() {
+    for (Trace& t : traces_) {
+        const int shown = static_cast<int>(t.points.size());
+        // A window ends at the right edge; a scrolling trace starts at the left.
+        const int first = windowMode_ ? pointsPerScreen_ - shown : 0;
+        QVector<double> keys(shown);
+        QVector<double> values(shown);
+        for (int i = 0; i < shown; ++i) {
+            keys[i] = first + i;
+            values[i] = t.points[static_cast<std::size_t>(i)];
+        }
+        t.graph->setData(keys, values, true);
+    }
+    requestRedraw();
+}
+
+}  // namespace platform
