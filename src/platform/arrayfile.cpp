@@ -11,37 +11,29 @@ namespace platform {
 
 namespace {
 
-// Longest decimal token worth reading: 4294967295 has ten digits, leading zeros are allowed.
-constexpr int kMaxTokenLength = 32;
 constexpr int kMaxFieldWidth = 64;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool ParseUnsigned32(const std::string& token, std::uint32_t& value) {
-    std::uint64_t v = 0;
-    for (char c : token) {
-        if (c < '0' || c > '9') return false;
-        v = v * 10 + static_cast<std::uint64_t>(c - '0');
-        if (v > std::numeric_limits<std::uint32_t>::max()) return false;
-    }
-    value = static_cast<std::uint32_t>(v);
-    return !token.empty();
-}
+enum class Token { End, Number, Bad };
 
-// Reads the next white-space separated token; false at the end of the file. A token longer than
-// kMaxTokenLength is cut there (and then fails to parse as a number).
-bool NextToken(QFile& file, std::string& token) {
-    token.clear();
+// Reads the next white-space separated token as an unsigned decimal number of 32 bits. Reading
+// stops at the first character that cannot belong to one, so no token is ever held in memory.
+Token NextNumber(QFile& file, std::uint32_t& value) {
     char c = 0;
     do {
-        if (!file.getChar(&c)) return false;
+        if (!file.getChar(&c)) return Token::End;
     } while (IsSpace(c));
-    token.push_back(c);
-    while (static_cast<int>(token.size()) < kMaxTokenLength && file.getChar(&c) && !IsSpace(c))
-        token.push_back(c);
-    return true;
+    std::uint64_t v = 0;
+    do {
+        if (c < '0' || c > '9') return Token::Bad;
+        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+        if (v > std::numeric_limits<std::uint32_t>::max()) return Token::Bad;
+    } while (file.getChar(&c) && !IsSpace(c));
+    value = static_cast<std::uint32_t>(v);
+    return Token::Number;
 }
 
 }  // namespace
@@ -56,8 +48,9 @@ int ArrayToFile(const std::string& path, const std::uint32_t* values, int count,
         text += QByteArray::number(values[i]).rightJustified(fieldWidth, ' ');
         text += '\n';
     }
-    // Without commit the temporary file is dropped and the old file stays.
-    if (file.write(text) != text.size()) return kFileWriteFailed;
+    // Without commit the temporary file is dropped and the old file stays. The explicit flush
+    // matters: commit() does not notice a flush that wrote only part of the buffer.
+    if (file.write(text) != text.size() || !file.flush()) return kFileWriteFailed;
     return file.commit() ? kFileOk : kFileWriteFailed;
 }
 
@@ -67,12 +60,12 @@ int FileToArray(const std::string& path, std::uint32_t* values, int count) {
     if (path.empty() || !file.open(QIODevice::ReadOnly)) return kFileCannotOpen;
     std::vector<std::uint32_t> read;
     read.reserve(static_cast<std::size_t>(std::min(count, 4096)));
-    std::string token;
     while (static_cast<int>(read.size()) < count) {
-        if (!NextToken(file, token))
-            return file.error() == QFileDevice::NoError ? kFileTooFewValues : kFileCannotOpen;
         std::uint32_t v = 0;
-        if (!ParseUnsigned32(token, v)) return kFileBadValue;
+        const Token token = NextNumber(file, v);
+        if (token == Token::Bad) return kFileBadValue;
+        if (token == Token::End)
+            return file.error() == QFileDevice::NoError ? kFileTooFewValues : kFileCannotOpen;
         read.push_back(v);
     }
     std::copy(read.begin(), read.end(), values);

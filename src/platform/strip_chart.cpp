@@ -12,6 +12,8 @@ constexpr std::array<QRgb, 8> kDefaultColors = {0xFF0000, 0x008000, 0x0000FF, 0x
 }  // namespace
 
 StripChartWidget::StripChartWidget(QWidget* parent) : PlotBase(parent) {
+    for (int i = 0; i < kMaxTraces; ++i)
+        colors_.emplace_back(kDefaultColors[static_cast<std::size_t>(i) % kDefaultColors.size()]);
     setTraceCount(1);
     setPointsPerScreen(pointsPerScreen_);
 }
@@ -33,9 +35,8 @@ bool StripChartWidget::setTraceCount(int count) {
     }
     while (traceCount() < count) {
         Trace trace;
-        trace.color = QColor(kDefaultColors[traces_.size() % kDefaultColors.size()]);
         trace.graph = addGraph();
-        trace.graph->setPen(QPen(trace.color));
+        trace.graph->setPen(QPen(colors_[traces_.size()]));
         traces_.push_back(std::move(trace));
     }
     updateGraphs();
@@ -47,17 +48,19 @@ void StripChartWidget::setWindowMode(bool on) {
 }
 
 QColor StripChartWidget::traceColor(int trace) const {
-    if (trace < 1 || trace > traceCount()) return {};
-    return traces_[static_cast<std::size_t>(trace - 1)].color;
+    if (trace < 1 || trace > kMaxTraces) return {};
+    return colors_[static_cast<std::size_t>(trace - 1)];
 }
 
 bool StripChartWidget::setTraceColor(int trace, const QColor& color) {
-    if (trace < 1 || trace > traceCount()) return false;
-    Trace& t = traces_[static_cast<std::size_t>(trace - 1)];
-    if (t.color == color) return true;
-    t.color = color;
-    t.graph->setPen(QPen(color));
-    requestRedraw();
+    if (trace < 1 || trace > kMaxTraces) return false;
+    QColor& c = colors_[static_cast<std::size_t>(trace - 1)];
+    if (c == color) return true;
+    c = color;
+    if (trace <= traceCount()) {
+        traces_[static_cast<std::size_t>(trace - 1)].graph->setPen(QPen(color));
+        requestRedraw();
+    }
     return true;
 }
 

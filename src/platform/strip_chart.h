@@ -35,7 +35,8 @@ class StripChartWidget : public PlotBase {
     bool setTraceCount(int count);  // 1..kMaxTraces; existing traces keep their points
     bool windowMode() const { return windowMode_; }
     void setWindowMode(bool on);
-    QColor traceColor(int trace) const;  // trace from 1
+    // Trace from 1 to kMaxTraces: a colour may be given before the trace count includes it.
+    QColor traceColor(int trace) const;
     bool setTraceColor(int trace, const QColor& color);
 
     // Takes `count` values data[start], data[start + 1 + skip], ... False for bad arguments.
@@ -46,7 +47,6 @@ class StripChartWidget : public PlotBase {
   private:
     struct Trace {
         std::deque<double> points;  // oldest first, at most pointsPerScreen_
-        QColor color;
         QCPGraph* graph = nullptr;
     };
 
@@ -56,6 +56,7 @@ class StripChartWidget : public PlotBase {
     int pointsPerScreen_ = 100;
     bool windowMode_ = false;
     std::vector<Trace> traces_;
+    std::vector<QColor> colors_;  // kMaxTraces entries
 };
 
 }  // namespace platform
