@@ -1,0 +1,113 @@
+// Start-up: identification of the sensor in the right order, the profile applied, the firmware
+// text shown, and every way the line can fail at start-up.
+#include <QLabel>
+
+#include "com232.h"
+#include "harness.h"
+#include "panel_ids.h"
+
+namespace systest {
+namespace {
+
+using StartUp = ProgramTest;
+
+std::vector<u16> Payload(const sim::LoggedRequest& r) {
+    std::vector<u16> words;
+    for (int i = 0; i < PNUM; ++i)
+        words.push_back(WordAt(r.bytes.data(), 4 + 2 * i));
+    return words;
+}
+
+TEST_F(StartUp, IdentifiesSensorInOrderWithPausesAndShowsFirmwareText) {
+    StartSensor("--baud 0 --firmware V1.52-board0 --sensor 1 --subpixel 8192 --pix-end 1024");
+    StartProgram();
+    const auto log = sensor().Log();
+    ASSERT_EQ(RequestCodes(), (std::vector<int>{LINE_CHECK, GET_HARDWARE, GET_RAM, GET_VERSION}));
+    for (size_t i = 2; i < log.size(); ++i)
+        EXPECT_GE(log[i].time - log[i - 1].time, 0.095) << "pause before request " << i;
+
+    // Line check and parameter read carry the packed panel values; the profile and version
+    // requests carry pp as the previous answer left it.
+    State panel;
+    panel.power = 500, panel.vThd = 512, panel.polarity = 1, panel.eMode = 1, panel.eBeg = 1;
+    panel.eEnd = 1024, panel.tVal = 512, panel.tTol = 100, panel.hwMode = 1;
+    panel.corrX1024 = 1024;
+    CopyVarsToPP(panel);
+    const std::vector<u16> packed(panel.pp.begin(), panel.pp.end());
+    EXPECT_EQ(Payload(log[0]), packed);
+    EXPECT_EQ(Payload(log[1]), packed);  // the line check's echo
+    EXPECT_EQ(Payload(log[2]), packed);
+    const auto ram = sensor().Ram();
+    EXPECT_EQ(Payload(log[3]), std::vector<u16>(ram.begin(), ram.end()));
+
+    EXPECT_EQ(Status(), "V1.52-board0");
+    EXPECT_EQ(p().szVersion, "V1.52-board0");
+    EXPECT_EQ(p().ccdsubpixel, 8192);
+    EXPECT_EQ(p().xArray8[2], 64.0);
+    EXPECT_EQ(p().para12, ram[12]);
+    EXPECT_EQ(p().para13, ram[13]);
+}
+
+TEST_F(StartUp, PlainFirmwareTextOnOtherBoards) {
+    StartSensor("--baud 0 --board 400 --firmware PlainText-400");
+    StartProgram();
+    EXPECT_EQ(Status(), "PlainText-400");
+    EXPECT_EQ(p().szVersion, "");
+    EXPECT_TRUE(Dimmed(ui::NUMPMode));
+    EXPECT_TRUE(Dimmed(ui::NUMAnaMode));
+}
+
+TEST_F(StartUp, SilentSensorTimesOutAfterTheLineCheckOnly) {
+    StartSensor("--baud 0 --fault silent");
+    const double t0 = Now();
+    StartProgram();
+    EXPECT_GT(Now() - t0, 1.5);
+    EXPECT_LT(Now() - t0, 3.0);
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
+    EXPECT_EQ(RequestCodes(), std::vector<int>{LINE_CHECK});
+    EXPECT_TRUE(Ctrl(ui::BTNRun)->isVisible());  // the panel is shown all the same
+}
+
+TEST_F(StartUp, WrongSyncWordStopsIdentification) {
+    StartSensor("--baud 0 --fault wrong-sync");
+    StartProgram();
+    EXPECT_EQ(Status(), "read error - not sync byte 0xAA!");
+    EXPECT_EQ(RequestCodes(), std::vector<int>{LINE_CHECK});
+}
+
+TEST_F(StartUp, MissingAndBusyDevicesShowTheirTexts) {
+    NoSensor();
+    StartProgram();
+    EXPECT_EQ(Status(), "No serial port found");
+    EndProgram(p());
+    started_ = false;
+
+    // A device another program holds.
+    StartSensor();
+    platform::Rs232 holder(*engine_);
+    ASSERT_EQ(holder.OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096), 0);
+    StartProgram();
+    EXPECT_EQ(Status(), "Cannot open port");
+    EXPECT_EQ(RequestCodes(), std::vector<int>{});
+}
+
+TEST_F(StartUp, StartValuesFollowThePanelAndBrandTwoLogo) {
+    StartSensor("--baud 0 --fault silent");
+    StartProgram();
+    EXPECT_EQ(p().power, 500);
+    EXPECT_EQ(p().tTol, 100);
+    EXPECT_EQ(p().corrX1024, 1024);
+    EXPECT_EQ(p().stop_flag, 1);
+    EXPECT_EQ(p().thdArray[255], 512);
+
+    QStringList texts;
+    for (QLabel* l : Ctrl(ui::DECOLogo)->window()->findChildren<QLabel*>())
+        texts << l->text();
+    EXPECT_TRUE(texts.contains("Merrow Optics"));
+    EXPECT_TRUE(texts.contains("Tavrix-Didor"));
+    EXPECT_TRUE(texts.contains("V.1.52"));
+    EXPECT_EQ(Ctrl(ui::PICLogo)->pos(), QPoint(300, 10));
+}
+
+}  // namespace
+}  // namespace systest
