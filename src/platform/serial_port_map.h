@@ -1,0 +1,21 @@
+// Port numbers to devices (see rs232.h): TAVRIX_COM<n>, "COMn" on Windows, otherwise the serial
+// devices present sorted by system location; port 0 is the simulated sensor.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "rs232.h"
+
+namespace platform {
+
+inline constexpr const char* kSimulatedDevice = "sim";
+inline constexpr int kListedEnvironmentPorts = 16;  // TAVRIX_COM1..16 appear in port lists
+
+// The device of a port number; empty when there is none.
+std::string MapPortToDevice(int port);
+// The numbered devices present, the TAVRIX_COM<n> ports (n = 1..16) and the simulated sensor
+// (last), each once, by number.
+std::vector<PortEntry> ListSerialPorts();
+
+}  // namespace platform
