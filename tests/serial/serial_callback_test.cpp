@@ -1,0 +1,113 @@
+// The receive callback: when it runs, with which event bits, and never inside ComRd/GetInQLen.
+#include "protocol.h"
+#include "serial_fixture.h"
+
+namespace serialtest {
+namespace {
+
+using namespace platform;
+
+constexpr int kMask = LWRS_RECEIVE | LWRS_RXFLAG | LWRS_TXEMPTY;
+
+// Records callback runs; reads one frame and flushes, as the program's receive callback does.
+struct Receiver {
+    Rs232* rs = nullptr;
+    int port = kPort;
+    bool readFrame = true;
+    int receiveRuns = 0;
+    int flagRuns = 0;
+    int depth = 0;
+    int maxDepth = 0;
+    std::array<std::uint8_t, 36> frame{};
+
+    static void Callback(int port, int events, void* data) {
+        auto& r = *static_cast<Receiver*>(data);
+        r.maxDepth = std::max(r.maxDepth, ++r.depth);
+        if (events & LWRS_RXFLAG) ++r.flagRuns;
+        if ((events & LWRS_RECEIVE) && r.readFrame) {
+            ++r.receiveRuns;
+            r.rs->ComRd(port, r.frame.data(), 36);
+            r.rs->FlushInQ(port);
+        } else if (events & LWRS_RECEIVE) {
+            ++r.receiveRuns;
+        }
+        --r.depth;
+    }
+};
+
+class CallbackTest : public SerialTest {
+  protected:
+    void SetUp() override {
+        SerialTest::SetUp();
+        ASSERT_EQ(OpenPort(kPort, pty_.slavePath()), 0);
+        receiver_.rs = rs_.get();
+        ASSERT_EQ(rs_->InstallComCallback(kPort, kMask, 36, 0x55, &Receiver::Callback, &receiver_),
+                  0);
+    }
+    RawPty pty_;
+    Receiver receiver_;
+};
+
+TEST_F(CallbackTest, FortyBytesAtOnceGiveOneRunThatTakesTheFirstFrame) {
+    std::vector<std::uint8_t> bytes(40);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i + 1);
+    pty_.Send(bytes);
+    Pump(0.3);
+    EXPECT_EQ(receiver_.receiveRuns, 1);
+    EXPECT_EQ(receiver_.frame[0], 1);
+    EXPECT_EQ(receiver_.frame[35], 36);
+    EXPECT_EQ(rs_->GetInQLen(kPort), 0);  // the other 4 were flushed
+}
+
+TEST_F(CallbackTest, LoneEventCharacterGivesNoReceiveEvent) {
+    pty_.Send({0x55});
+    Pump(0.2);
+    EXPECT_EQ(receiver_.receiveRuns, 0);
+    EXPECT_EQ(receiver_.flagRuns, 1);
+    EXPECT_EQ(rs_->GetInQLen(kPort), 1);
+}
+
+TEST_F(CallbackTest, FrameInPiecesRunsOnceTheCountIsReached) {
+    receiver_.readFrame = false;
+    pty_.Send(std::vector<std::uint8_t>(20, 0x01));
+    Pump(0.15);
+    EXPECT_EQ(receiver_.receiveRuns, 0);
+    pty_.Send(std::vector<std::uint8_t>(16, 0x02));
+    Pump(0.15);
+    EXPECT_EQ(receiver_.receiveRuns, 1);
+    pty_.Send({0x03});  // new bytes with the count still reached: runs again
+    Pump(0.15);
+    EXPECT_EQ(receiver_.receiveRuns, 2);
+}
+
+TEST_F(CallbackTest, NeverRunsInsideReadsAndIsDeferredToEventDispatch) {
+    pty_.Send(std::vector<std::uint8_t>(36, 0x11));
+    int waiting = 0;
+    for (const double end = Now() + 2.0; waiting < 36 && Now() < end;)
+        waiting = rs_->GetInQLen(kPort);
+    ASSERT_EQ(waiting, 36);
+    EXPECT_EQ(receiver_.receiveRuns, 0);
+    Pump(0.1);
+    EXPECT_EQ(receiver_.receiveRuns, 1);
+    EXPECT_EQ(receiver_.maxDepth, 1);
+}
+
+TEST_F(CallbackTest, RemovedCallbackLeavesBytesForTheReader) {
+    ASSERT_EQ(rs_->InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0);
+    pty_.Send(std::vector<std::uint8_t>(128, 0x55));
+    Pump(0.2);
+    EXPECT_EQ(receiver_.receiveRuns + receiver_.flagRuns, 0);
+    EXPECT_EQ(rs_->GetInQLen(kPort), 128);
+}
+
+TEST_F(CallbackTest, WrittenRequestReachesTheDevice) {
+    const auto frame = Request(sim::GET_RAM);
+    EXPECT_EQ(rs_->ComWrt(kPort, frame.data(), 36), 36);
+    const auto got = pty_.Receive(36, 1.0);
+    ASSERT_EQ(got.size(), 36u);
+    EXPECT_TRUE(std::equal(got.begin(), got.end(), frame.begin()));
+}
+
+}  // namespace
+}  // namespace serialtest
