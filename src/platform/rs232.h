@@ -6,6 +6,14 @@
 // devices present, sorted by system location. Port kSimulatedPort (0) is always the simulated
 // sensor.
 //
+// The simulated sensor runs on a pseudo-terminal inside this process. It starts on the first open
+// of a simulated port, with the options of the environment variable TAVRIX_SIM (the syntax of the
+// tavrix-sim program, src/sim/options.h, e.g. "--board 400 --baud 0 --fault delay=1.6@8"); its
+// line is paced at 19200 baud unless the options say otherwise. It lives as long as the Rs232
+// object, so its parameter records survive closing and reopening the port; after a simulated
+// hang-up the next open starts a fresh one that keeps the records. Options it cannot parse make
+// OpenComConfig return kComInvalidParameter (the reason goes to standard error).
+//
 // Results: byte counts >= 0, or a negative code of the open-error table below. Operations on a
 // port that is not open return kComNotOpen and do nothing.
 //
@@ -13,7 +21,10 @@
 // with LWRS_RECEIVE (plus LWRS_RXFLAG when the event character arrived). It runs only while events
 // are dispatched (Engine::ProcessSystemEvents or the idle event loop), never inside ComRd or
 // GetInQLen, and never re-entered while it runs. It runs again when new bytes arrive and the count
-// is still reached.
+// is still reached. Bytes that a ComRd or GetInQLen pulls in still raise the callback, at the next
+// event dispatch. With LWRS_RXFLAG in the mask it also runs with LWRS_RXFLAG alone when the event
+// character arrives while fewer than notifyCount bytes wait; with LWRS_TXEMPTY, with that bit once
+// a write has left completely. Bits not in the mask are never reported.
 //
 // Hang-up: when the device vanishes or the other end closes (a pulled USB adapter, a closed pty),
 // the port is closed at once; later operations return kComNotOpen, so every wait of the caller
@@ -63,24 +74,33 @@ class Rs232 {
     // Opens and configures a port (parity 0 none, 1 odd, 2 even; stop bits 1 or 2). An empty
     // deviceName uses the port-number mapping. Opening an already open port reopens it. The input
     // queue holds at most inputQueueSize bytes; further bytes stay in the device until read.
+    // Returns 0, or: kComInvalidParameter for settings out of range (baud 1..4000000, data bits
+    // 5..8, input queue >= 1) before any device is touched; kComInvalidPort when no device has that
+    // number; kComNoPortFound when the named device does not exist; kComCannotOpen when another
+    // program (or another port number of this object) holds it, or access is denied.
     int OpenComConfig(int port, const std::string& deviceName, long baud, int parity, int dataBits,
                       int stopBits, int inputQueueSize, int outputQueueSize);
-    int CloseCom(int port);
+    int CloseCom(int port);  // 0, or kComNotOpen when the port is not open
     bool IsOpen(int port) const;
-    // Time-out for ComRd and ComWrt, seconds.
+    // Time-out for ComRd and ComWrt, seconds (10 s until set; 0 takes only what is there).
     int SetComTime(int port, double seconds);
-    // Hardware handshake: 0 off. A pseudo-terminal accepts only 0.
+    // Hardware handshake: 0 off, other values RTS/CTS on. kComInvalidParameter when the device
+    // refuses; a pseudo-terminal takes the setting but has no handshake lines.
     int SetCTSMode(int port, int mode);
     int FlushInQ(int port);   // drops the input queue and the device's pending input
     int FlushOutQ(int port);  // drops output not yet sent
     // Writes count bytes; returns the count accepted (waits for the device up to the time-out).
+    // Bytes still unsent at the time-out are dropped and not counted; kComIoError when the device
+    // fails (it is then closed as on a hang-up).
     int ComWrt(int port, const void* data, int count);
     // Reads up to count bytes, blocking until count bytes have arrived or the time-out passed.
     // Returns the count read (possibly short), or a negative code when the port is not open.
     int ComRd(int port, void* buffer, int count);
     // Bytes waiting in the input queue; pulls pending device input in without dispatching events.
     int GetInQLen(int port);
-    // Installs the receive callback; eventMask 0 (or a null callback) removes it.
+    // Installs the receive callback; eventMask 0 (or a null callback) removes it. With LWRS_RECEIVE
+    // the notify count must lie in 1..inputQueueSize, else kComInvalidParameter. Bytes already
+    // waiting when it is installed count as new arrivals.
     int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                            ComCallback callback, void* callbackData);
 

@@ -23,6 +23,8 @@ PtyServer::PtyServer(const SensorConfig& sensor, ServerOptions options)
 
 PtyServer::~PtyServer() {
     Stop();
+    CloseFd(wakeRead_);
+    CloseFd(wakeWrite_);
 }
 
 bool PtyServer::Start() {
@@ -32,8 +34,6 @@ bool PtyServer::Start() {
         error_ = std::string(what) + ": " + std::strerror(errno);
         CloseFd(master_);
         CloseFd(slave_);
-        CloseFd(wakeRead_);
-        CloseFd(wakeWrite_);
         return false;
     };
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -49,10 +49,13 @@ bool PtyServer::Start() {
     if (::tcsetattr(slave_, TCSANOW, &tio) != 0) return fail("tcsetattr");
     if (::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK) != 0)
         return fail("fcntl");
-    int pipeFds[2];
-    if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) return fail("pipe2");
-    wakeRead_ = pipeFds[0];
-    wakeWrite_ = pipeFds[1];
+    // The wake-up pipe stays until destruction, so that Stop and HangUp may race safely.
+    if (wakeRead_ < 0) {
+        int pipeFds[2];
+        if (::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) return fail("pipe2");
+        wakeRead_ = pipeFds[0];
+        wakeWrite_ = pipeFds[1];
+    }
     slavePath_ = name;
     stopRequested_ = false;
     hangUpRequested_ = false;
@@ -61,27 +64,26 @@ bool PtyServer::Start() {
     return true;
 }
 
+void PtyServer::Wake() {
+    if (wakeWrite_ < 0) return;
+    const char b = 1;
+    [[maybe_unused]] auto n = ::write(wakeWrite_, &b, 1);
+}
+
 void PtyServer::Stop() {
+    std::lock_guard stopping(stopMutex_);
     stopRequested_ = true;
-    if (wakeWrite_ >= 0) {
-        const char b = 1;
-        [[maybe_unused]] auto n = ::write(wakeWrite_, &b, 1);
-    }
+    Wake();
     if (thread_.joinable()) thread_.join();
     std::lock_guard lock(mutex_);
     serving_ = false;
     CloseFd(master_);
     CloseFd(slave_);
-    CloseFd(wakeRead_);
-    CloseFd(wakeWrite_);
 }
 
 void PtyServer::HangUp() {
     hangUpRequested_ = true;
-    if (wakeWrite_ >= 0) {
-        const char b = 1;
-        [[maybe_unused]] auto n = ::write(wakeWrite_, &b, 1);
-    }
+    Wake();
 }
 
 void PtyServer::CloseLine() {

@@ -43,8 +43,9 @@ class PtyServer {
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
-    // Opens the pseudo-terminal and starts serving. False with error() set when it cannot; a
-    // second call does nothing and returns whether the server is serving.
+    // Opens the pseudo-terminal and starts serving. False with error() set when it cannot. While
+    // serving, or after a hang-up, a further call does nothing and returns serving(); after Stop
+    // it serves again on a new pseudo-terminal.
     bool Start();
     // Ends the thread within milliseconds and closes the pseudo-terminal. Idempotent.
     void Stop();
@@ -78,8 +79,10 @@ class PtyServer {
     void WriteDueOutput(Loop& loop, double now);
     void WaitAndRead(Loop& loop, double now);
     void CloseLine();
+    void Wake();
 
     mutable std::mutex mutex_;
+    std::mutex stopMutex_;  // one Stop at a time
     Responder responder_;
     FaultInjector injector_;
     ServerOptions options_;
