@@ -8,7 +8,7 @@ namespace platform {
 
 namespace {
 
-constexpr int kGap = 6;
+constexpr int kGap = 4;
 
 }  // namespace
 
@@ -36,7 +36,7 @@ void BinarySwitch::textsChanged() {
 }
 
 QSize BinarySwitch::trackSize() const {
-    const int h = fontMetrics().height();
+    const int h = fontMetrics().height() * 9 / 10;
     return {2 * h, h};
 }
 
@@ -45,9 +45,10 @@ QSize BinarySwitch::sizeHint() const {
     const QSize track = trackSize();
     const int w =
         fm.horizontalAdvance(offText_) + fm.horizontalAdvance(onText_) + track.width() + 4 * kGap;
-    return {w, track.height() + 2 * kGap};
+    return {w, std::max(track.height(), fm.height()) + kGap};
 }
 
+// The position text that applies is drawn in the text colour, the other one greyed.
 void BinarySwitch::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -61,22 +62,20 @@ void BinarySwitch::paintEvent(QPaintEvent*) {
 
     const QPalette::ColorGroup group = isEnabled() ? QPalette::Active : QPalette::Disabled;
     const auto color = [&](QPalette::ColorRole role) { return palette().color(group, role); };
-    p.setPen(color(QPalette::WindowText));
+    const QColor active = color(QPalette::WindowText);
+    const QColor inactive = palette().color(QPalette::Disabled, QPalette::WindowText);
     const QRect offRect(left, 0, offWidth, height());
-    const QRect onRect(trackRect.right() + 1 + kGap, 0, width() - trackRect.right() - kGap,
+    const QRect onRect(trackRect.right() + 1 + kGap, 0, width() - trackRect.right() - 1 - kGap,
                        height());
-    QFont font = p.font();
-    font.setBold(!isChecked());
-    p.setFont(font);
-    p.drawText(offRect, Qt::AlignVCenter | Qt::AlignLeft, offText_);
-    font.setBold(isChecked());
-    p.setFont(font);
-    p.drawText(onRect, Qt::AlignVCenter | Qt::AlignLeft, onText_);
+    p.setPen(isChecked() ? inactive : active);
+    p.drawText(offRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, offText_);
+    p.setPen(isChecked() ? active : inactive);
+    p.drawText(onRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, onText_);
 
     const qreal radius = track.height() / 2.0;
-    p.setPen(QPen(color(QPalette::Mid), 1));
-    p.setBrush(isChecked() ? color(QPalette::Highlight) : color(QPalette::Button));
-    p.drawRoundedRect(trackRect.adjusted(0, 0, -1, -1), radius, radius);
+    p.setPen(QPen(color(QPalette::Dark), 1));
+    p.setBrush(isChecked() ? color(QPalette::Highlight) : color(QPalette::Mid));
+    p.drawRoundedRect(QRectF(trackRect).adjusted(0.5, 0.5, -0.5, -0.5), radius, radius);
     const int knobSize = track.height() - 4;
     const int knobX = isChecked() ? trackRect.right() - 1 - knobSize : trackRect.left() + 2;
     p.setBrush(color(QPalette::Base));

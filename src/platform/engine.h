@@ -19,6 +19,22 @@ inline constexpr int EVENT_COMMIT = 1;  // value committed, or button released /
 inline constexpr int EVENT_VAL_CHANGED = 2;  // the user changed a value (never for SetCtrlVal)
 inline constexpr int EVENT_LEFT_CLICK = 3;   // left mouse button went down on the control
 inline constexpr int EVENT_CLOSE = 11;  // the panel's close box; the panel stays until discarded
+//
+// What each control kind reports:
+// - push button: LEFT_CLICK when the left mouse button goes down on it, COMMIT when it is clicked
+//   (mouse released on it, or the space key); the keyboard gives no LEFT_CLICK. A LEFT_CLICK
+//   callback that dispatches events (ProcessSystemEvents, a popup) consumes the press: the button
+//   does not go down and the later release gives no COMMIT.
+// - toggle button, radio button, two-position switch: LEFT_CLICK on the mouse press, then for each
+//   change by mouse or keyboard VAL_CHANGED followed by COMMIT.
+// - numeric control or edit: VAL_CHANGED followed by COMMIT once per committed change (arrow step,
+//   Enter, leaving the field), not per keystroke.
+// - drop-down list: one COMMIT when the user picks an item, and no VAL_CHANGED.
+// - every control: LEFT_CLICK on a left mouse press. Dimmed controls report nothing.
+// - panel: CLOSE from its close box; the window stays open.
+// Callbacks may run nested event loops (ProcessSystemEvents, popups); other callbacks then run
+// inside them. A panel discarded meanwhile is unknown at once and destroyed only after every
+// running callback has returned.
 
 // Control attributes for SetCtrlAttribute / GetCtrlAttribute.
 enum Attr : int {
@@ -79,7 +95,7 @@ using PanelCallback = int (*)(int panel, int event, void* callbackData, int even
 
 class Engine {
   public:
-    // Needs a running QApplication (see InitEngine). Panels and callbacks are released with it.
+    // Needs the application object (see Toolkit). Panels and callbacks are released with it.
     Engine();
     ~Engine();
     Engine(const Engine&) = delete;
@@ -93,7 +109,7 @@ class Engine {
     int LoadPanel(int parent, const std::string& file, const std::string& panelName);
     int DisplayPanel(int panel);  // shows and raises the panel
     int HidePanel(int panel);
-    int DiscardPanel(int panel);  // destroys the panel; its handle becomes unknown
+    int DiscardPanel(int panel);  // destroys the panel; its handle becomes unknown at once
     int InstallPanelCallback(int panel, PanelCallback cb, void* callbackData);
     int InstallCtrlCallback(int panel, int control, CtrlCallback cb, void* callbackData);
 
@@ -103,6 +119,10 @@ class Engine {
     // drop-down holds the value of its selected item; text controls hold strings. Reading a
     // numeric control as unsigned short gives its value modulo 65536. SetCtrlVal never raises a
     // callback. A value outside a control's range is clamped by the control.
+    // kErrBadValue when the value type does not fit the kind: an integer from a text control, a
+    // string into a numeric control, a value of a plain push button, a drop-down value that no
+    // item has, a drop-down without a selected item, or any value of a graph. Text controls take
+    // numbers as their decimal text; a text message made by NewCtrl resizes to its text.
     int GetCtrlVal(int panel, int control, int& value) const;
     int GetCtrlVal(int panel, int control, unsigned short& value) const;
     int GetCtrlVal(int panel, int control, double& value) const;
@@ -121,18 +141,24 @@ class Engine {
     }
     int GetCtrlAttribute(int panel, int control, int attr, int& value) const;
 
-    // Drop-down lists: items with a label and an integer value.
+    // Drop-down lists: items with a label and an integer value. index -1 (or past the end)
+    // appends. kErrNotSupported for other controls.
     int ClearListCtrl(int panel, int control);
     int InsertListItem(int panel, int control, int index, const std::string& label, int value);
 
-    // Makes a control at run time (CTRL_TEXT_MSG: a text message). Returns its identifier.
+    // Makes a control at run time (CTRL_TEXT_MSG: a text message). Returns its identifier, which
+    // is kCtrlCount or above. The message resizes itself to its text after text and font changes.
     int NewCtrl(int panel, int style, const std::string& label, int top, int left);
-    // Loads a bitmap into a picture control; a relative name is looked up in GetProjectDir().
+    // Loads a bitmap into a picture control, scaled to fit the control keeping its shape; a
+    // relative name is looked up in GetProjectDir().
     // Returns kErrNoFile when the file cannot be read (the control then stays as it was).
     int DisplayImageFile(int panel, int control, const std::string& file);
 
     // --- Graphs -------------------------------------------------------------------------------
-    // Drawing is coalesced: the graph repaints once when events are next processed.
+    // Drawing is coalesced: many changes cost one repaint, at most about 60 a second, made when
+    // events are next processed (within about 16 ms). The redraw argument of DeleteGraphPlot
+    // therefore makes no difference. Plot operations on a control that is not a graph give
+    // kErrNotSupported; bad arguments (no points, unknown plot or cursor) kErrBadValue.
     // Returns a plot handle > 0.
     int PlotXY(int panel, int control, const double* x, const double* y, int n, int color);
     int PlotXY(int panel, int control, const double* x, const unsigned short* y, int n, int color);
@@ -144,16 +170,23 @@ class Engine {
     // 3).
     int SetGraphCursor(int panel, int control, int cursor, double x, double y);
     int GetGraphCursor(int panel, int control, int cursor, double& x, double& y) const;
+    // VAL_MANUAL needs min < max; VAL_AUTOSCALE fits the axis to the data. Graphs and strip
+    // charts.
     int SetAxisScalingMode(int panel, int control, int axis, int mode, double min, double max);
 
     // --- Strip chart --------------------------------------------------------------------------
     // Takes count values in trace order (trace 1..N, then again), starting at data[start] and
-    // skipping `skip` values after each one.
+    // skipping `skip` values after each one; a trailing incomplete group is ignored. In window
+    // mode the delivered points replace the shown ones, drawn oldest left and newest at the right
+    // edge; otherwise they are appended and the chart scrolls, keeping points-per-screen points.
+    // Trace colours (traces from 1) may be set before the trace count includes the trace.
     int PlotStripChart(int panel, int control, const double* data, int count, int start, int skip);
     int SetTraceAttribute(int panel, int control, int trace, int attr, int value);
 
     // --- Event loop and time ------------------------------------------------------------------
-    // Dispatches callbacks until QuitUserInterface; returns the code given to it.
+    // Dispatches callbacks until QuitUserInterface; returns the code given to it. Called from a
+    // callback nested deep in waits, QuitUserInterface ends the loop once control is back in it.
+    // A QuitUserInterface while no loop runs makes the next RunUserInterface return at once.
     int RunUserInterface();
     int QuitUserInterface(int code);
     // Dispatches pending events (serial receive callbacks included) and returns. When nothing is
@@ -171,7 +204,9 @@ class Engine {
     // Modal file dialog opening in `directory` with `defaultName` proposed. typeList is a pattern
     // such as "*.dat"; restrictExtension keeps only those files and appends the extension to a
     // typed name that lacks it. Returns VAL_NO_FILE_SELECTED on cancel, VAL_EXISTING_FILE_SELECTED
-    // or VAL_NEW_FILE_SELECTED with the absolute path in `path`.
+    // or VAL_NEW_FILE_SELECTED with the absolute path in `path` (untouched on cancel). Load
+    // (VAL_LOAD_BUTTON) accepts existing files only; OK and Save accept new names and replace an
+    // existing file without asking. The dialog's object name is "FileSelectPopup".
     int FileSelectPopup(const std::string& directory, const std::string& defaultName,
                         const std::string& typeList, const std::string& title, int buttonLabel,
                         bool restrictDirectory, bool restrictExtension, bool allowCancel,
@@ -185,7 +220,9 @@ class Engine {
 };
 
 // The toolkit's application object for this program instance. Create one before any Engine and
-// keep it alive until every Engine is gone. ok() is false when the toolkit could not start.
+// keep it alive until every Engine is gone. ok() is false when the toolkit could not start (on
+// Linux: no display and no platform chosen). When the process already has an application object
+// (a test), that one is used and left alone.
 class Toolkit {
   public:
     Toolkit();

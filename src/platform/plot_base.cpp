@@ -57,7 +57,9 @@ void PlotBase::followDevicePixelRatio() {
 
 bool PlotBase::event(QEvent* e) {
     const bool result = QCustomPlot::event(e);
-    if (e->type() == QEvent::Show) {
+    if (e->type() == QEvent::Resize) {
+        fitTickCounts();
+    } else if (e->type() == QEvent::Show) {
         followDevicePixelRatio();
         redrawNow();
     } else if (e->type() == QEvent::ScreenChangeInternal) {
@@ -65,6 +67,12 @@ bool PlotBase::event(QEvent* e) {
         if (dirty_) requestRedraw();
     }
     return result;
+}
+
+// About one tick label per 80 pixels across and 40 pixels up, so small plots stay legible.
+void PlotBase::fitTickCounts() {
+    xAxis->ticker()->setTickCount(std::max(2, width() / 80));
+    yAxis->ticker()->setTickCount(std::max(2, height() / 40));
 }
 
 bool PlotBase::setAxisScaling(int axis, bool autoscale, double min, double max) {

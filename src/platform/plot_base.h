@@ -56,6 +56,7 @@ class PlotBase : public QCustomPlot {
   private:
     void redrawNow();
     void followDevicePixelRatio();
+    void fitTickCounts();
 
     QTimer redrawTimer_;
     QElapsedTimer sinceRedraw_;

@@ -1,5 +1,6 @@
 // What the graph and the strip chart show, checked on the drawn pixels where it matters.
 #include <QImage>
+#include <algorithm>
 
 #include "graph_widget.h"
 #include "panel_ids.h"
@@ -22,35 +23,39 @@ class GraphTest : public test::FixturePanel {
         const qreal ratio = image.devicePixelRatio();
         return image.pixelColor(qRound(p.x() * ratio), qRound(p.y() * ratio));
     }
-    // Lines are thin and may be antialiased: look at the 3 x 3 pixels around the point.
+    // Lines are thin and may be antialiased: look at the pixels around the point.
     template <class Pred>
     static bool near(const QImage& image, QCustomPlot* plot, double x, double y, Pred pred) {
-        const QPointF p(plot->xAxis->coordToPixel(x), plot->yAxis->coordToPixel(y));
-        for (int dx = -1; dx <= 1; ++dx)
-            for (int dy = -1; dy <= 1; ++dy)
+        const qreal ratio = image.devicePixelRatio();
+        const QPointF p(plot->xAxis->coordToPixel(x) * ratio, plot->yAxis->coordToPixel(y) * ratio);
+        const int reach = qCeil(ratio);
+        for (int dx = -reach; dx <= reach; ++dx)
+            for (int dy = -reach; dy <= reach; ++dy)
                 if (pred(image.pixelColor(qRound(p.x()) + dx, qRound(p.y()) + dy))) return true;
         return false;
     }
     static bool dark(const QColor& c) { return c.lightness() < 60; }
-    static bool reddish(const QColor& c) { return c.red() > 200 && c.green() < 160; }
-    static bool greenish(const QColor& c) { return c.green() > 90 && c.red() < 100; }
+    static bool reddish(const QColor& c) { return c.red() - std::max(c.green(), c.blue()) > 60; }
+    static bool greenish(const QColor& c) { return c.green() - std::max(c.red(), c.blue()) > 40; }
 };
 
 TEST_F(GraphTest, RectanglesAndCursorsAreDrawnWhereTheyBelong) {
     auto* bar = controlAs<GraphWidget>(ui::GRAPHBar);
     ASSERT_EQ(bar->cursorCount(), 3);
+    EXPECT_EQ(bar->bufferDevicePixelRatio(), bar->devicePixelRatioF());  // sharp on high DPI
     EXPECT_EQ(bar->xAxis->label(), "Position");
     EXPECT_GT(engine->PlotRectangle(panel, ui::GRAPHBar, 40, 0.25, 60, 1.0, 0xFF0000, 0xFF0000), 0);
     EXPECT_GT(engine->PlotRectangle(panel, ui::GRAPHBar, 30, 0.35, 10, 0.0, 0x00FF00, 0x00FF00), 0);
     EXPECT_EQ(engine->SetGraphCursor(panel, ui::GRAPHBar, 1, 50, 0.75), 0);
     EXPECT_EQ(engine->SetGraphCursor(panel, ui::GRAPHBar, 4, 50, 0.75), kErrBadValue);
 
+    // Sample points lie off the grid lines.
     QImage image = drawn(bar);
-    EXPECT_EQ(at(image, bar, 25, 0.25), QColor(0x00FF00));  // band
-    EXPECT_EQ(at(image, bar, 45, 0.65), QColor(0xFF0000));  // bar
-    EXPECT_EQ(at(image, bar, 85, 0.65), QColor(Qt::white));
-    EXPECT_TRUE(near(image, bar, 50, 0.5, dark));          // cursor line below its y
-    EXPECT_EQ(at(image, bar, 50, 0.9), QColor(0xFF0000));  // and nothing above it
+    EXPECT_EQ(at(image, bar, 23.3, 0.17), QColor(0x00FF00));  // band
+    EXPECT_EQ(at(image, bar, 43.3, 0.63), QColor(0xFF0000));  // bar
+    EXPECT_EQ(at(image, bar, 87.3, 0.63), QColor(Qt::white));
+    EXPECT_TRUE(near(image, bar, 50, 0.5, dark));           // cursor line below its y
+    EXPECT_EQ(at(image, bar, 50, 0.93), QColor(0xFF0000));  // and nothing above it
 
     double x = 0, y = 0;
     EXPECT_EQ(engine->GetGraphCursor(panel, ui::GRAPHBar, 1, x, y), 0);
@@ -60,7 +65,7 @@ TEST_F(GraphTest, RectanglesAndCursorsAreDrawnWhereTheyBelong) {
     // Deleting every plot leaves the cursors.
     EXPECT_EQ(engine->DeleteGraphPlot(panel, ui::GRAPHBar, -1, VAL_DELAYED_DRAW), 0);
     image = drawn(bar);
-    EXPECT_EQ(at(image, bar, 25, 0.25), QColor(Qt::white));
+    EXPECT_EQ(at(image, bar, 23.3, 0.17), QColor(Qt::white));
     EXPECT_TRUE(near(image, bar, 50, 0.5, dark));
     EXPECT_EQ(bar->plotCount(), 0);
 }
