@@ -1,0 +1,163 @@
+// The sensor link seen from the program: line-image block reads, the hardware profile and a line
+// that hangs up while an exchange waits.
+#include <qcustomplot.h>
+
+#include "com232.h"
+#include "gui.h"
+#include "harness.h"
+#include "options.h"
+#include "panel_ids.h"
+
+namespace systest {
+namespace {
+
+using Link = ProgramTest;
+
+TEST_F(Link, FourBlockRequestsDifferOnlyInOffsetAndLastFlag) {
+    StartSensor("--baud 0");
+    StartProgram();
+    sensor().ClearLog();
+    RemoveRxCallback(p());
+    for (int start : {0, 64, 128, 192})
+        ReadData64(p(), start, start == 192 ? 1 : 0);
+    InstallRxCallback(p());
+
+    const auto log = sensor().Log();
+    ASSERT_EQ(log.size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        for (int b = 0; b < FRAME_BYTES; ++b) {
+            if (b == 5 || b == 7) continue;
+            EXPECT_EQ(log[i].bytes[b], log[0].bytes[b]) << "request " << i << " byte " << b;
+        }
+        EXPECT_EQ(log[i].bytes[3], GET_DATA64);
+        EXPECT_EQ(log[i].bytes[5], 64 * i);
+        EXPECT_EQ(log[i].bytes[7], i == 3 ? 1 : 0);
+    }
+    const auto image = sensor().CurrentImage();
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(p().adcbuf[i], image[i]) << i;
+    EXPECT_EQ(Status(), "Data[64] block received!");
+}
+
+TEST_F(Link, ShortBlockTimesOutAndKeepsOlderBufferContent) {
+    StartSensor("--baud 0 --fault short-block=100@9");
+    StartProgram();
+    p().szReadBuf.fill(0xAB);
+    RemoveRxCallback(p());
+    const double t0 = Now();
+    ReadData64(p(), 0, 0);
+    EXPECT_GT(Now() - t0, 1.5);
+    EXPECT_EQ(Status(), "Timeout-RS-232 while reading 64 data-words!");
+    EXPECT_EQ(p().nBytesR, 100);
+    const auto image = sensor().CurrentImage();
+    for (int i = 0; i < 50; ++i)
+        EXPECT_EQ(p().adcbuf[i], image[i]) << i;
+    for (int i = 50; i < 64; ++i)
+        EXPECT_EQ(p().adcbuf[i], 0xABAB) << i;
+}
+
+TEST_F(Link, WholeBlockAcceptedAtOnePointFourSecondsNotAtOnePointSix) {
+    struct Case {
+        const char* delay;
+        const char* status;
+    };
+    const Case cases[] = {{"1.4", "Data[256] block received!"},
+                          {"1.6", "Timeout-RS-232 while reading 256 data-words!"}};
+    for (const auto& c : cases) {
+        StartSensor(std::string("--baud 0 --board 400 --fault delay=") + c.delay + "@11");
+        StartProgram();
+        RemoveRxCallback(p());
+        ReadData256(p());
+        EXPECT_EQ(Status(), c.status) << c.delay;
+        TearDown();
+        started_ = false;
+    }
+}
+
+struct ProfileCase {
+    const char* options;
+    u16 pixE, yAxisMax;
+    double xStep;
+};
+
+class Profile : public ProgramTest, public ::testing::WithParamInterface<ProfileCase> {};
+
+TEST_P(Profile, AppliesSensorAndBoardType) {
+    const ProfileCase c = GetParam();
+    StartSensor(std::string("--baud 0 ") + c.options);
+    StartProgram();
+    EXPECT_EQ(p().pixB, 1);
+    EXPECT_EQ(p().pixE, c.pixE);
+    EXPECT_EQ(p().YAXISMAX, c.yAxisMax);
+    EXPECT_EQ(p().xArray8[1], c.xStep);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, Profile,
+    ::testing::Values(ProfileCase{"--sensor 1 --subpixel 1180", 1024, 1024, 5},
+                      ProfileCase{"--sensor 101 --board 100 --subpixel 2560", 2048, 1024, 10},
+                      ProfileCase{"--sensor 104 --board 100 --subpixel 8192", 12288, 1024, 32},
+                      ProfileCase{"--sensor 102 --softversion 220 --subpixel 1280", 768, 1024, 5},
+                      ProfileCase{"--sensor 102 --softversion 221 --subpixel 2360", 768, 256, 10},
+                      ProfileCase{"--sensor 2 --resolution 350 --softversion 221", 1024, 1024, 4},
+                      ProfileCase{"--sensor 2 --resolution 250 --softversion 220", 1024, 256, 4},
+                      ProfileCase{"--sensor 103 --pix-end 900 --subpixel 999", 900, 1024, 1},
+                      ProfileCase{"--sensor 77", 1024, 1024, 4}));
+
+TEST_F(Link, UnknownPixelCountBecomes256AndScalesTheStripChart) {
+    StartSensor("--baud 0 --sensor 3 --maxpixel 1000");
+    StartProgram();
+    EXPECT_EQ(p().ccdmaxpixel, 256);
+    EXPECT_EQ(p().pixE, 512);
+    auto* strip = CtrlAs<QCustomPlot>(ui::STRIPRaw);
+    EXPECT_EQ(strip->yAxis->range().upper, 256);
+}
+
+TEST_F(Link, BoardDimmingCarriesOverToTheNextSensor) {
+    StartSensor("--baud 0 --board 400");
+    StartProgram();
+    EXPECT_TRUE(Dimmed(ui::NUMPMode));
+    EXPECT_TRUE(Dimmed(ui::CTRLAnaOutput));
+
+    sim::ServerOptions unpaced;
+    unpaced.baud = 0;
+    sim::PtyServer second(sim::ParseOptionString("--board 100").options.sensor, unpaced);
+    ASSERT_TRUE(second.Start());
+    setenv("TAVRIX_COM2", second.slavePath().c_str(), 1);
+    p().rs.CloseCom(p().com);
+    p().com = 2;
+    InitRS232(p(), p().com);
+    EXPECT_EQ(p().pcbtype, 100);
+    EXPECT_FALSE(Dimmed(ui::NUMAnaMode));
+    EXPECT_FALSE(Dimmed(ui::CTRLAnaOutput));
+    EXPECT_TRUE(Dimmed(ui::NUMPMode));  // only a board 400 touches it
+}
+
+TEST_F(Link, WrongEchoKeepsScalesButTakesTheBoardType) {
+    StartSensor("--baud 0 --board 400 --subpixel 8192 --fault wrong-echo=11@10");
+    StartProgram();
+    EXPECT_EQ(p().pcbtype, 400);
+    EXPECT_EQ(p().ccdsubpixel, 8192);
+    EXPECT_EQ(p().xArray8[1], 0.0);  // the profile was not applied
+    EXPECT_FALSE(Dimmed(ui::NUMPMode));
+    EXPECT_EQ(Status(), "TAVRIX-DIDOR SIM V1.52");  // the board type steers the version text
+}
+
+TEST_F(Link, HangUpDuringAWaitEndsByTheTimeOutWithoutSpinning) {
+    StartSensor("--baud 0");
+    StartProgram();
+    sensor().SetFaults({sim::Fault{sim::FaultKind::HangUp, 0, GET_RAM}});
+    const double t0 = Now(), cpu0 = CpuSeconds();
+    PushGET(p(), RAM);
+    const double elapsed = Now() - t0, cpu = CpuSeconds() - cpu0;
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
+    EXPECT_GT(elapsed, 1.5);
+    EXPECT_LT(elapsed, 3.0);
+    EXPECT_LT(cpu, 0.5 * elapsed) << "cpu " << cpu << " s over " << elapsed << " s";
+    EXPECT_EQ(p().power, 500);  // parameters kept
+    PushGET(p(), RAM);          // later exchanges end by their time-out too
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
+}
+
+}  // namespace
+}  // namespace systest
