@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Takes the README's screenshot of the main panel under Xvfb, with Video running on the built-in
+# simulated sensor.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake --preset default >/dev/null
+cmake --build --preset default --target tavrix-screenshot
+mkdir -p docs
+env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1366x768x24" \
+    build/default/tavrix-screenshot docs/main-panel.png
+echo "docs/main-panel.png"
