@@ -1,8 +1,19 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test headless.
+# Installs what is missing, builds and runs every test headless: the whole suite, the whole suite
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for 30 s.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+
+echo "== tests"
 cmake --preset default >/dev/null
 cmake --build --preset default
-ctest --preset default
+ctest --preset default -j2
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake --preset sanitize >/dev/null
+cmake --build --preset sanitize
+ctest --preset sanitize -j2
+
+echo "== fuzzing"
+bash scripts/fuzz.sh 30
