@@ -140,12 +140,14 @@ int SerialChannel::Write(const char* data, int count) {
         HangUp();
         return kComIoError;
     }
+    // At least one attempt, also with a zero time-out: QSerialPort writes only when asked to.
     QDeadlineTimer deadline(timeoutMs_);
-    while (isOpen() && serial_.bytesToWrite() > 0 && !deadline.hasExpired()) {
-        if (serial_.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) continue;
+    do {
+        const int remaining = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
+        if (serial_.waitForBytesWritten(remaining)) continue;
         if (serial_.error() != QSerialPort::TimeoutError && isOpen()) QThread::msleep(1);
         serial_.clearError();
-    }
+    } while (isOpen() && serial_.bytesToWrite() > 0 && !deadline.hasExpired());
     if (!isOpen()) return kComIoError;
     const qint64 unsent = serial_.bytesToWrite();
     if (unsent > 0) serial_.clear(QSerialPort::Output);  // the caller counts them as not accepted
@@ -204,8 +206,8 @@ int SerialChannel::InstallCallback(int eventMask, int notifyCount, int eventChar
 
 // --- Input ---------------------------------------------------------------------------------
 
-// QSerialPort stops watching the device while its input buffer is full and does not always
-// resume once the buffer has room; setting the buffer size again resumes it.
+// QSerialPort stops watching the device while its input buffer is full, and clearing the buffer
+// does not make it watch again (a read does); setting the buffer size again does.
 void SerialChannel::RestartInputNotification() {
     if (isOpen() && serial_.bytesAvailable() < serial_.readBufferSize())
         serial_.setReadBufferSize(serial_.readBufferSize());
@@ -214,7 +216,6 @@ void SerialChannel::RestartInputNotification() {
 void SerialChannel::AfterRead(qint64 count) {
     scanned_ = std::max<qint64>(0, scanned_ - count);
     errorBurst_ = 0;
-    RestartInputNotification();
 }
 
 // Waits for more input; false when none came. Errors other than the time-out close a dead

@@ -45,20 +45,6 @@ void RawPty::Send(const std::vector<std::uint8_t>& bytes) {
     ASSERT_EQ(::write(master_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
 }
 
-std::vector<std::uint8_t> RawPty::Receive(std::size_t count, double seconds) {
-    std::vector<std::uint8_t> got;
-    const double end = Now() + seconds;
-    while (got.size() < count && Now() < end) {
-        pollfd fd = {master_, POLLIN, 0};
-        if (::poll(&fd, 1, 10) <= 0) continue;
-        std::uint8_t buf[512];
-        const ssize_t n = ::read(master_, buf, sizeof buf);
-        if (n <= 0) break;
-        got.insert(got.end(), buf, buf + n);
-    }
-    return got;
-}
-
 std::array<std::uint8_t, 36> Request(std::uint16_t code, std::uint16_t firstWord) {
     sim::Words payload{};
     payload[0] = firstWord;

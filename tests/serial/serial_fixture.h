@@ -26,8 +26,6 @@ class RawPty {
     ~RawPty();
     const std::string& slavePath() const { return path_; }
     void Send(const std::vector<std::uint8_t>& bytes);
-    // Everything the port sent so far (waits up to `seconds` for at least `count` bytes).
-    std::vector<std::uint8_t> Receive(std::size_t count, double seconds);
     void Close();
 
   private:

@@ -48,19 +48,6 @@ TEST_F(SerialTest, InputLengthGrowsWithoutEventProcessing) {
     EXPECT_EQ(rs_->GetInQLen(kPort), 0);
 }
 
-TEST_F(SerialTest, FlushDropsWaitingInput) {
-    StartSensor();
-    Send(sim::GET_RAM);
-    for (const double end = Now() + 2.0; rs_->GetInQLen(kPort) < 36 && Now() < end;) {
-    }
-    EXPECT_EQ(rs_->FlushInQ(kPort), 0);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 0);
-    // The port keeps receiving after a flush.
-    Send(sim::GET_RAM);
-    std::uint8_t answer[36];
-    EXPECT_EQ(rs_->ComRd(kPort, answer, 36), 36);
-}
-
 TEST_F(SerialTest, OpenErrorsMapToTheirCodes) {
     RawPty pty;
     ASSERT_EQ(OpenPort(kPort, pty.slavePath()), 0);

@@ -1,9 +1,8 @@
-// Frames from a byte stream, fault shaping of answers, line pacing.
+// Frames from a byte stream, and fault shaping of answers.
 #include <gtest/gtest.h>
 
 #include "faults.h"
 #include "frame_assembler.h"
-#include "line_pacer.h"
 
 namespace sim {
 namespace {
@@ -28,16 +27,6 @@ TEST(FrameAssembler, ResynchronisesAfterGarbage) {
     EXPECT_EQ(frames[1], b);
     EXPECT_EQ(asm_.discarded(), 9);
     EXPECT_EQ(asm_.pending(), 0u);
-}
-
-TEST(FrameAssembler, PartialFrameCanBeDropped) {
-    FrameAssembler asm_;
-    const Frame a = MakeFrame(kRequestSync, LINE_CHECK, {});
-    asm_.Feed({a.data(), 20});
-    EXPECT_FALSE(asm_.Next());
-    asm_.DropPartial();
-    asm_.Feed(a);
-    EXPECT_EQ(asm_.Next(), a);
 }
 
 TEST(FaultInjector, ShapesAnswers) {
@@ -96,20 +85,6 @@ TEST(FaultInjector, CountsRequestsForAfterFaults) {
     EXPECT_EQ(second.floodSeconds, 0);
     EXPECT_EQ(second.delay, 1.6);
     EXPECT_EQ(second.bytes.size(), 36u);
-}
-
-TEST(LinePacer, RunExchangeTakesSeventyTwoByteTimes) {
-    LinePacer line(19200);
-    double arrived = 0;
-    for (int i = 0; i < 36; ++i)
-        arrived = line.Arrive(0.0);
-    double sent = 0;
-    for (int i = 0; i < 36; ++i)
-        sent = line.Send(arrived);
-    EXPECT_NEAR(sent, 0.0375, 1e-9);
-    LinePacer unpaced(0);
-    EXPECT_EQ(unpaced.Arrive(5.0), 5.0);
-    EXPECT_EQ(unpaced.Send(5.0), 5.0);
 }
 
 }  // namespace

@@ -1,12 +1,18 @@
-// The simulator on a real pseudo-terminal, driven through the slave side with plain POSIX calls.
+// The simulator on a real pseudo-terminal, in this process and as the tavrix-sim program, driven
+// through the slave side with plain POSIX calls.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "pty_server.h"
+
+extern char** environ;
 
 namespace sim {
 namespace {
@@ -16,33 +22,32 @@ double Now() {
     return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-class Client {
-  public:
-    explicit Client(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY)) {}
-    ~Client() { ::close(fd_); }
-    bool ok() const { return fd_ >= 0; }
-    void Write(const std::vector<std::uint8_t>& bytes) {
-        ASSERT_EQ(::write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+// Reads until `count` bytes (or, with `line`, a line end) have come, or `seconds` pass.
+std::string ReadFor(int fd, std::size_t count, double seconds, bool line = false) {
+    std::string got;
+    for (const double end = Now() + seconds; got.size() < count && Now() < end;) {
+        if (line && got.find('\n') != std::string::npos) break;
+        pollfd p = {fd, POLLIN, 0};
+        if (::poll(&p, 1, 5) <= 0) continue;
+        char buf[512];
+        const ssize_t n = ::read(fd, buf, std::min(sizeof buf, count - got.size()));
+        if (n <= 0) break;
+        got.append(buf, static_cast<std::size_t>(n));
     }
-    std::vector<std::uint8_t> Read(std::size_t count, double seconds) {
-        std::vector<std::uint8_t> got;
-        for (const double end = Now() + seconds; got.size() < count && Now() < end;) {
-            pollfd p = {fd_, POLLIN, 0};
-            if (::poll(&p, 1, 5) <= 0) continue;
-            std::uint8_t buf[512];
-            const ssize_t n = ::read(fd_, buf, std::min(sizeof buf, count - got.size()));
-            if (n <= 0) break;
-            got.insert(got.end(), buf, buf + n);
-        }
-        return got;
-    }
+    return got;
+}
 
-  private:
-    int fd_;
-};
+void Write(int fd, const std::vector<std::uint8_t>& bytes) {
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
 
-std::vector<std::uint8_t> Bytes(const Frame& f) {
+std::vector<std::uint8_t> Request(std::uint16_t code, std::uint16_t firstWord = 0) {
+    const Frame f = MakeFrame(kRequestSync, code, Words{firstWord});
     return {f.begin(), f.end()};
+}
+
+std::uint16_t WordAt(const std::string& bytes, int offset) {
+    return GetWord(reinterpret_cast<const std::uint8_t*>(bytes.data()) + offset);
 }
 
 ServerOptions Line(long baud, std::vector<Fault> faults = {}) {
@@ -52,56 +57,101 @@ ServerOptions Line(long baud, std::vector<Fault> faults = {}) {
     return o;
 }
 
-TEST(PtyServer, AnswersAfterGarbageAndDropsAStalePartialFrame) {
-    PtyServer server({}, Line(0));
-    ASSERT_TRUE(server.Start()) << server.error();
-    Client c(server.slavePath());
-    ASSERT_TRUE(c.ok());
-    c.Write({0x12, 0x00, 0x55, 0x00});  // junk, then a frame that never completes
-    ::usleep(600000);                   // the sensor forgets it
+class PtyServerTest : public ::testing::Test {
+  protected:
+    void Start(const ServerOptions& options) {
+        server_ = std::make_unique<PtyServer>(SensorConfig{}, options);
+        ASSERT_TRUE(server_->Start()) << server_->error();
+        fd_ = ::open(server_->slavePath().c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(fd_, 0);
+    }
+    void TearDown() override { ::close(fd_); }
+    std::unique_ptr<PtyServer> server_;
+    int fd_ = -1;
+};
+
+TEST_F(PtyServerTest, AnswersAfterGarbageAndDropsAStalePartialFrame) {
+    Start(Line(0));
+    Write(fd_, {0x12, 0x00, 0x55, 0x00});  // junk, then a frame that never completes
+    ::usleep(600000);                      // the sensor forgets it
     std::vector<std::uint8_t> stream = {0xFF, 0x00, 0xAA};
-    const auto request = Bytes(MakeFrame(kRequestSync, GET_HARDWARE, {}));
+    const auto request = Request(GET_HARDWARE);
     stream.insert(stream.end(), request.begin(), request.end());
-    c.Write(stream);
-    const auto answer = c.Read(36, 2.0);
+    Write(fd_, stream);
+    const std::string answer = ReadFor(fd_, 36, 2.0);
     ASSERT_EQ(answer.size(), 36u);
-    EXPECT_EQ(GetWord(&answer[2]), GET_HARDWARE);
-    EXPECT_EQ(server.RequestCount(), 1);
+    EXPECT_EQ(WordAt(answer, 2), GET_HARDWARE);
+    EXPECT_EQ(server_->RequestCount(), 1);
 }
 
-TEST(PtyServer, DelayAndFaultChangesAtRunTime) {
-    PtyServer server({}, Line(0, {{FaultKind::Delay, 0.3, RUN}}));
-    ASSERT_TRUE(server.Start());
-    Client c(server.slavePath());
-    const auto run = Bytes(MakeFrame(kRequestSync, RUN, {}));
+TEST_F(PtyServerTest, DelayAndFaultChangesAtRunTime) {
+    Start(Line(0, {{FaultKind::Delay, 0.3, RUN}}));
     double start = Now();
-    c.Write(run);
-    EXPECT_EQ(c.Read(36, 2.0).size(), 36u);
+    Write(fd_, Request(RUN));
+    EXPECT_EQ(ReadFor(fd_, 36, 2.0).size(), 36u);
     EXPECT_GT(Now() - start, 0.25);
-    server.SetFaults({{FaultKind::Silent}});
-    c.Write(run);
-    EXPECT_TRUE(c.Read(36, 0.3).empty());
-    server.SetFaults({});
+    server_->SetFaults({{FaultKind::Silent}});
+    Write(fd_, Request(RUN));
+    EXPECT_TRUE(ReadFor(fd_, 36, 0.3).empty());
+    server_->SetFaults({});
     start = Now();
-    c.Write(run);
-    EXPECT_EQ(c.Read(36, 2.0).size(), 36u);
+    Write(fd_, Request(RUN));
+    EXPECT_EQ(ReadFor(fd_, 36, 2.0).size(), 36u);
     EXPECT_LT(Now() - start, 0.25);
 }
 
-TEST(PtyServer, StopsPromptlyAndHangsUp) {
-    PtyServer server({}, Line(19200, {{FaultKind::Flood, 30}}));
-    ASSERT_TRUE(server.Start());
-    Client c(server.slavePath());
-    c.Write(Bytes(MakeFrame(kRequestSync, LINE_CHECK, {})));
-    const auto flood = c.Read(64, 1.0);
-    EXPECT_EQ(flood, std::vector<std::uint8_t>(64, 0x55));
-    server.HangUp();
-    for (const double end = Now() + 1.0; server.serving() && Now() < end;)
+TEST_F(PtyServerTest, FloodsHangsUpAndStopsPromptly) {
+    Start(Line(19200, {{FaultKind::Flood, 30}}));
+    Write(fd_, Request(LINE_CHECK));
+    EXPECT_EQ(ReadFor(fd_, 64, 1.0), std::string(64, 0x55));
+    server_->HangUp();
+    for (const double end = Now() + 1.0; server_->serving() && Now() < end;)
         ::usleep(1000);
-    EXPECT_FALSE(server.serving());
+    EXPECT_FALSE(server_->serving());
     const double start = Now();
-    server.Stop();
+    server_->Stop();
     EXPECT_LT(Now() - start, 0.5);
+}
+
+TEST(Program, AnswersOnThePrintedPathUntilItsInputEnds) {
+    std::string program =
+        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tavrix-sim").string();
+    int in[2], out[2];
+    ASSERT_EQ(::pipe(in), 0);
+    ASSERT_EQ(::pipe(out), 0);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, in[1]);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    char* argv[] = {program.data(), const_cast<char*>("--baud=0"), nullptr};
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(in[0]);
+    ::close(out[1]);
+
+    const std::string line = ReadFor(out[0], 256, 5.0, true);
+    ASSERT_NE(line.find('\n'), std::string::npos) << line;
+    const std::string path = line.substr(0, line.find('\n'));
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0) << path;
+    Write(fd, Request(LINE_CHECK, 0xBEEF));
+    const std::string answer = ReadFor(fd, 36, 2.0);
+    ASSERT_EQ(answer.size(), 36u);
+    EXPECT_EQ(WordAt(answer, 0), kAnswerSync);
+    EXPECT_EQ(WordAt(answer, 4), 0xBEEF);
+    ::close(fd);
+
+    ::close(in[1]);  // end of input: the program ends
+    int status = -1;
+    for (int i = 0; i < 300 && ::waitpid(pid, &status, WNOHANG) == 0; ++i)
+        ::usleep(10000);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ::close(out[0]);
+    const int bad = std::system((program + " --fault melt 2>/dev/null").c_str());
+    EXPECT_TRUE(WIFEXITED(bad) && WEXITSTATUS(bad) == 2);
 }
 
 }  // namespace

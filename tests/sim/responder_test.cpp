@@ -75,15 +75,6 @@ TEST(Responder, RecordsAreStoredAndReadBack) {
     EXPECT_NE(DefaultRecord()[kPara13], 0);
 }
 
-TEST(Responder, LineCheckEchoesThePayload) {
-    Responder r;
-    Words w{};
-    for (int i = 0; i < kWords; ++i)
-        w[i] = static_cast<std::uint16_t>(0x1111 * i);
-    const Answer a = r.Respond(Req(LINE_CHECK, w));
-    EXPECT_EQ(PayloadOf(std::span<const std::uint8_t, 36>(a.bytes.data(), 36)), w);
-}
-
 TEST(Responder, VersionTextByBoardType) {
     Responder word(Board(0));
     const Answer w = word.Respond(Req(GET_VERSION));
