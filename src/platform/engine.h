@@ -186,7 +186,8 @@ class Engine {
     // --- Event loop and time ------------------------------------------------------------------
     // Dispatches callbacks until QuitUserInterface; returns the code given to it. Called from a
     // callback nested deep in waits, QuitUserInterface ends the loop once control is back in it.
-    // A QuitUserInterface while no loop runs makes the next RunUserInterface return at once.
+    // A QuitUserInterface while no loop runs makes the next RunUserInterface return at once. When
+    // the toolkit itself ends its loops (the desktop session ends) it returns the toolkit's code.
     int RunUserInterface();
     int QuitUserInterface(int code);
     // Dispatches pending events (serial receive callbacks included) and returns. When nothing is

@@ -25,12 +25,10 @@ int Engine::RunUserInterface() {
     QEventLoop loop;
     run.loop = &loop;
     impl_->runLoops.push_back(&run);
-    // Only QuitUserInterface ends the loop; anything else that stops it (the toolkit quitting on
-    // its own) starts it again.
-    while (!run.quit)
-        loop.exec();
+    const int toolkitCode = loop.exec();
     impl_->runLoops.pop_back();
-    return run.code;
+    // The toolkit may end its loops itself (the desktop session ends): that ends this one too.
+    return run.quit ? run.code : toolkitCode;
 }
 
 // From a callback nested in waits inside the loop, the loop ends once control is back in it.

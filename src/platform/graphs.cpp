@@ -1,4 +1,6 @@
 // Graph and strip-chart operations of the engine.
+#include <cmath>
+
 #include "engine_impl.h"
 #include "graph_widget.h"
 #include "strip_chart.h"
@@ -51,6 +53,8 @@ int Engine::PlotRectangle(int panel, int control, double x1, double y1, double x
     GraphWidget* graph = nullptr;
     const int found = Find(*impl_, panel, control, graph);
     if (found < 0) return found;
+    for (double v : {x1, y1, x2, y2})
+        if (!std::isfinite(v)) return kErrBadValue;
     return graph->plotRectangle({x1, y1}, {x2, y2}, ToColor(color), ToColor(fillColor));
 }
 
