@@ -56,8 +56,10 @@ int main(int argc, char** argv) {
     if (o.help) {
         std::printf(
             "Usage: tavrix-sim [options]\n"
-            "A simulated Tavrix line sensor on a pseudo-terminal. Prints the device\n"
-            "path, then answers there until interrupted or until standard input ends.\n\n"
+            "A simulated Tavrix line sensor on a pseudo-terminal. Prints the device path on\n"
+            "the first line, then answers there until SIGINT or SIGTERM, until standard input\n"
+            "ends (when it is not a terminal: run it from a terminal or a pipe kept open), or\n"
+            "until the line hangs up (hang-up fault).\n\n"
             "%s",
             sim::OptionsHelp().c_str());
         return 0;
