@@ -94,8 +94,12 @@ void ApplyParameterLimits(State& s) {
     if (s.polarity > 1) s.polarity = 1;
     if (s.eMode > 4) s.eMode = 4;
     if (s.tTol == 0) s.tTol = 1;
-    if (s.eBeg > s.ccdsubpixel) s.eBeg = 1;
-    if (s.eEnd > s.ccdsubpixel) s.eEnd = s.ccdsubpixel;
+    // ccdsubpixel is 0 until a hardware profile has been read: the full scale is unknown then,
+    // and limiting the edge window to it would collapse the user's window to 1..1.
+    if (s.ccdsubpixel != 0) {
+        if (s.eBeg > s.ccdsubpixel) s.eBeg = 1;
+        if (s.eEnd > s.ccdsubpixel) s.eEnd = s.ccdsubpixel;
+    }
     if (s.eEnd == 0) s.eEnd = 1;
     if (s.hwMode > 3) s.hwMode = 3;
     if (s.average > 1024) s.average = 1024;
