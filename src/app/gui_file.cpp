@@ -41,7 +41,8 @@ void SendParaToFile(Program& p) {
     for (int i = 0; i < PNUM; ++i)
         values[i] = p.pp[i];
     const int result = ArrayToFile(p.file_name, values, PNUM, 5);
-    if (result != kFileOk) SetStatus(p, FileErrorText(result, true));
+    // Shown, not stored: a later refresh must not repeat an old failure.
+    if (result != kFileOk) ShowText(p, FileErrorText(result, true));
 }
 
 void ReadParaFromFile(Program& p) {
@@ -55,4 +56,6 @@ void ReadParaFromFile(Program& p) {
     for (int i = 0; i < PNUM; ++i)
         p.pp[i] = static_cast<u16>(values[i] & 0xFFFF);
     CopyPPtoVars(p);
+    // Replaces the text of an earlier refusal, which the Get callback's refresh would show again.
+    p.szStatus = "Parameter file loaded!";
 }
