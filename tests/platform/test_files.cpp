@@ -58,16 +58,14 @@ TEST(ArrayFile, BadFilesAreRefusedAndLeaveTheValuesAlone) {
         QByteArray content;
         int expect;
     };
-    const Case cases[] = {
-        {"short", "1 2", kFileTooFewValues},
-        {"empty", "", kFileTooFewValues},
-        {"word", "1 x 3", kFileBadValue},
-        {"negative", "1 -2 3", kFileBadValue},
-        {"too big", "1 4294967296 3", kFileBadValue},
-        {"long", "1 99999999999999999999999999999999999999999 3", kFileBadValue},
-        {"binary", garbage, kFileBadValue},
-        {"extra ignored", "\r\n 1\t2\r\n0000000000003 junk", kFileOk},
-    };
+    const Case cases[] = {{"short", "1 2", kFileTooFewValues},
+                          {"empty", "", kFileTooFewValues},
+                          {"word", "1 x 3", kFileBadValue},
+                          {"negative", "1 -2 3", kFileBadValue},
+                          {"too big", "1 4294967296 3", kFileBadValue},
+                          {"long", "1 99999999999999999999999999999999999999999 3", kFileBadValue},
+                          {"binary", garbage, kFileBadValue},
+                          {"extra ignored", "\r\n 1\t2\r\n0000000000003 junk", kFileOk}};
     for (const Case& c : cases) {
         const QString path = dir.filePath(QString::fromLatin1(c.name));
         Write(path, c.content);
@@ -111,81 +109,69 @@ TEST(ArrayFile, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(ArrayToFile(dir.path().toStdString(), values.data(), 16, 5), kFileCannotOpen);
 }
 
-// Finds the popup once it is up, then acts on it as a person would.
-void WhenPopupShows(std::function<void(QFileDialog*)> act) {
+// Acts on the popup, as a person would, once it is up.
+void WhenPopupShows(std::function<void(QFileDialog*, QDialogButtonBox*)> act) {
     auto* poll = new QTimer;
     QObject::connect(poll, &QTimer::timeout, [poll, act] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (dialog == nullptr || dialog->objectName() != "FileSelectPopup" ||
-                !dialog->isVisible())
-                continue;
-            poll->stop();
+            if (w->objectName() != "FileSelectPopup" || !w->isVisible()) continue;
             poll->deleteLater();
-            act(dialog);
+            poll->stop();
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            act(dialog, dialog->findChild<QDialogButtonBox*>());
             return;
         }
     });
     poll->start(10);
 }
 
-QPushButton* Button(QFileDialog* dialog, QDialogButtonBox::StandardButton which) {
-    auto* box = dialog->findChild<QDialogButtonBox*>();
-    return box == nullptr ? nullptr : box->button(which);
-}
-
 class FilePopupTest : public ::testing::Test {
   protected:
     void SetUp() override { test::EnsureToolkit(); }
-    int popup(int button, std::string& path) {
+    int popup(int button) {
         return engine.FileSelectPopup(dir.path().toStdString(), "TAVRpara.dat", "*.dat",
                                       "Tavrix-Series Parameter File", button, false, true, true,
                                       true, path);
     }
     Engine engine;
     QTemporaryDir dir;
+    std::string path = "unchanged";
 };
 
 TEST_F(FilePopupTest, SaveTakesATypedNameAndAddsTheExtension) {
     QString title, acceptText, proposed;
-    WhenPopupShows([&](QFileDialog* dialog) {
+    WhenPopupShows([&](QFileDialog* dialog, QDialogButtonBox* box) {
         title = dialog->windowTitle();
+        acceptText = box->button(QDialogButtonBox::Save)->text();
         auto* edit = dialog->findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(edit, nullptr);
         proposed = edit->text();
-        acceptText = Button(dialog, QDialogButtonBox::Save) != nullptr
-                         ? Button(dialog, QDialogButtonBox::Save)->text()
-                         : Button(dialog, QDialogButtonBox::Open)->text();
         edit->selectAll();
         QTest::keyClicks(edit, "mine");
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    std::string path;
-    EXPECT_EQ(popup(VAL_OK_BUTTON, path), VAL_NEW_FILE_SELECTED);
+    EXPECT_EQ(popup(VAL_OK_BUTTON), VAL_NEW_FILE_SELECTED);
     EXPECT_EQ(path, dir.filePath("mine.dat").toStdString());
     EXPECT_EQ(title, "Tavrix-Series Parameter File");
     EXPECT_EQ(proposed, "TAVRpara.dat");
     EXPECT_EQ(acceptText, "OK");
 }
 
-TEST_F(FilePopupTest, LoadPicksAnExistingFileAndCancelChoosesNothing) {
-    Write(dir.filePath("TAVRpara.dat"), "1\n");
-    WhenPopupShows([](QFileDialog* dialog) {
-        QPushButton* load = Button(dialog, QDialogButtonBox::Open);
-        ASSERT_NE(load, nullptr);
-        EXPECT_EQ(load->text(), "Load");
-        QTest::mouseClick(load, Qt::LeftButton);
+TEST_F(FilePopupTest, CancelChoosesNothingAndLoadPicksAnExistingFile) {
+    WhenPopupShows([](QFileDialog*, QDialogButtonBox* box) {
+        QTest::mouseClick(box->button(QDialogButtonBox::Cancel), Qt::LeftButton);
     });
-    std::string path;
-    EXPECT_EQ(popup(VAL_LOAD_BUTTON, path), VAL_EXISTING_FILE_SELECTED);
-    EXPECT_EQ(path, dir.filePath("TAVRpara.dat").toStdString());
-
-    WhenPopupShows([](QFileDialog* dialog) {
-        QTest::mouseClick(Button(dialog, QDialogButtonBox::Cancel), Qt::LeftButton);
-    });
-    path = "unchanged";
-    EXPECT_EQ(popup(VAL_SAVE_BUTTON, path), VAL_NO_FILE_SELECTED);
+    EXPECT_EQ(popup(VAL_SAVE_BUTTON), VAL_NO_FILE_SELECTED);
     EXPECT_EQ(path, "unchanged");
+
+    Write(dir.filePath("TAVRpara.dat"), "1\n");
+    QString loadText;
+    WhenPopupShows([&](QFileDialog*, QDialogButtonBox* box) {
+        loadText = box->button(QDialogButtonBox::Open)->text();
+        QTest::mouseClick(box->button(QDialogButtonBox::Open), Qt::LeftButton);
+    });
+    EXPECT_EQ(popup(VAL_LOAD_BUTTON), VAL_EXISTING_FILE_SELECTED);
+    EXPECT_EQ(path, dir.filePath("TAVRpara.dat").toStdString());
+    EXPECT_EQ(loadText, "Load");
 }
 
 }  // namespace

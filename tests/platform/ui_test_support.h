@@ -1,4 +1,4 @@
-// Shared by the platform user-interface tests: the toolkit, the fixture panels, an event recorder.
+// Shared by the platform user-interface tests: the toolkit, the fixture panel, callback hooks.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -6,7 +6,6 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "engine.h"
@@ -21,26 +20,7 @@ inline void EnsureToolkit() {
     ASSERT_TRUE(toolkit->ok());
 }
 
-struct Recorder {
-    std::vector<std::pair<int, int>> events;  // (control or 0 for the panel, event)
-
-    static int OnControl(int, int control, int event, void* data, int, int) {
-        static_cast<Recorder*>(data)->events.emplace_back(control, event);
-        return 0;
-    }
-    static int OnPanel(int, int event, void* data, int, int) {
-        static_cast<Recorder*>(data)->events.emplace_back(0, event);
-        return 0;
-    }
-    std::vector<int> codes() const {
-        std::vector<int> out;
-        for (const auto& e : events)
-            out.push_back(e.second);
-        return out;
-    }
-};
-
-// A callback that runs a test's own code.
+// A callback that runs a test's own code; the control is 0 for a panel callback.
 struct Hook {
     std::function<void(int control, int event)> run;
 
@@ -54,7 +34,7 @@ struct Hook {
     }
 };
 
-// An engine with the fixture's main panel loaded and shown.
+// An engine with the fixture's main panel loaded and shown; `events` collects recorded callbacks.
 class FixturePanel : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -72,8 +52,8 @@ class FixturePanel : public ::testing::Test {
         EXPECT_NE(w, nullptr) << "control " << id;
         return w;
     }
-    void record(int id) { engine->InstallCtrlCallback(panel, id, Recorder::OnControl, &recorder); }
-    // Dispatches events for a while so that coalesced drawing has happened.
+    void record(int id) { engine->InstallCtrlCallback(panel, id, Hook::OnControl, &recorder); }
+    // Dispatches events for a while, long enough for coalesced drawing to happen.
     void settle(int ms = 40) const {
         const double end = engine->Timer() + ms / 1000.0;
         while (engine->Timer() < end)
@@ -82,7 +62,8 @@ class FixturePanel : public ::testing::Test {
 
     std::unique_ptr<platform::Engine> engine;
     int panel = 0;
-    Recorder recorder;
+    std::vector<int> events;
+    Hook recorder{[this](int, int event) { events.push_back(event); }};
 };
 
 }  // namespace test
