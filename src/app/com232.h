@@ -60,3 +60,7 @@ int SendFrame(Program& p, int port, int code);
 // has passed since tstart (false). An answer taken in during the pass that reaches the time-out
 // still counts.
 bool AwaitFrame(Program& p);
+// AwaitFrame for the answer to the request `code`: a frame that does not begin with the answer
+// sync word and the echo of `code` (a late answer to an earlier request, or bytes out of step
+// with the frames) is passed over and the wait goes on, still bounded by TIMEOUT since tstart.
+bool AwaitAnswerTo(Program& p, int code);

@@ -23,6 +23,15 @@ bool AwaitFrame(Program& p) {
     }
 }
 
+bool AwaitAnswerTo(Program& p, int code) {
+    while (AwaitFrame(p)) {
+        const unsigned char* frame = p.szReadBuf.data();
+        if (WordAt(frame, 0) == ANSWER_SYNC && WordAt(frame, 2) == code) return true;
+        p.rx_flag = 0;
+    }
+    return false;
+}
+
 int CheckComLine(Program& p, int port) {
     int result = 0;
     CopyVarsToPP(p);

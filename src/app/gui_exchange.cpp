@@ -24,7 +24,10 @@ void PushGET(Program& p, int target) {
         CopyVarsToPP(p);
         if (SendFrame(p, p.com, p.order) == FRAME_BYTES)
             ShowText(p, "Waiting for parameter-frame ...");
-        if (AwaitFrame(p)) {
+        // Only the answer to this request may replace the parameters: a late answer to an earlier
+        // request (e.g. the last one of a Run loop) or a frame shifted by stray bytes would
+        // otherwise overwrite the user's parameter set with measurement or garbage words.
+        if (AwaitAnswerTo(p, p.order)) {
             GetRxBuf(p, PNUM);
             CopyPPtoVars(p);
             p.szStatus = "Parameter-frame received! - Line Ok!";
