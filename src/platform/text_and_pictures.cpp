@@ -35,6 +35,7 @@ int Engine::DisplayImageFile(int panel, int control, const std::string& file) {
         pixmap = pixmap.scaled(area * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         pixmap.setDevicePixelRatio(ratio);
     }
+    picture->setScaledContents(false);  // stretching would undo the kept shape
     picture->setPixmap(pixmap);
     return 0;
 }
