@@ -44,7 +44,6 @@ int Engine::Impl::addPanel(QWidget* window, const std::vector<QWidget*>& control
     PanelRecord& record = panels[handle];
     record.window = window;
     record.controls.assign(controls.begin(), controls.end());
-    window->setProperty(kPanelProperty, handle);
     watchPanel(handle, window);
     for (std::size_t id = 1; id < controls.size(); ++id)
         if (controls[id] != nullptr) wireControl(handle, static_cast<int>(id), controls[id]);
