@@ -1,6 +1,7 @@
 // Parameter editing against the simulated sensor: the limits the panel applies to a record, the
 // correction factor, the edge-window and tolerance controls, the target buttons, Send, Get, Teach,
 // Reset and the port selector.
+#include <qcustomplot.h>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QRadioButton>
@@ -48,6 +49,15 @@ class Parameters : public ProgramTest {
         double x = 0, y = 0;
         engine_->GetGraphCursor(p().pHandle, ui::GRAPHBar, cursor, x, y);
         return {x, y};
+    }
+    // The x span of the bar graph's last rectangle of that fill colour.
+    std::pair<double, double> LastRectangle(QColor fill) {
+        auto* bar = CtrlAs<QCustomPlot>(ui::GRAPHBar);
+        std::pair<double, double> span{-1, -1};
+        for (int i = 0; i < bar->itemCount(); ++i)
+            if (auto* r = qobject_cast<QCPItemRect*>(bar->item(i)); r && r->brush().color() == fill)
+                span = std::minmax(r->topLeft->coords().x(), r->bottomRight->coords().x());
+        return span;
     }
     // The parameter variables packed as the sensor would receive them.
     Record Packed() {
@@ -111,6 +121,10 @@ TEST_F(Parameters, RefreshDrawsWhatTheLimitedRecordShows) {
     EXPECT_EQ(p().thdArray[0], 50);
     EXPECT_EQ(p().thdArray[255], 50);
     EXPECT_FALSE(Dimmed(ui::NUMRightMaxX));
+    EXPECT_EQ(LastRectangle(QColor(0x00FF00)), std::pair(299.0, 301.0));  // tVal +- limited tTol
+    EXPECT_EQ(LastRectangle(QColor(0xA0A0A0)), std::pair(0.0, double(p().ccdmaxpixelX8)));
+    const QCPRange x = CtrlAs<QCustomPlot>(ui::GRAPHBar)->xAxis->range();
+    EXPECT_EQ(std::pair(x.lower, x.upper), std::pair(1.0, double(p().ccdpixE)));
     EXPECT_EQ(Cursor(2), std::pair(40.0, 0.75));
     EXPECT_EQ(Cursor(3), std::pair(900.0, 0.75));
     r[kOpMode] = 0;
@@ -223,7 +237,10 @@ TEST_F(Parameters, TargetButtonsAndTargetAlwaysAgree) {
 TEST_F(Parameters, SendWritesToTheChosenMemory) {
     const Record eeprom = sensor().Eeprom();
     EnterValue(ui::NUMPower, 611);
-    SendAndWait();
+    QTest::mousePress(Ctrl(ui::BTNSend), Qt::LeftButton);
+    EXPECT_EQ(Status(), "Line Ok!");  // sent as the button goes down
+    QTest::mouseRelease(Ctrl(ui::BTNSend), Qt::LeftButton);
+    PumpUntil([&] { return !sensor().Log().empty(); }, 0.5);
     EXPECT_EQ(RequestCodes(), std::vector<int>{SEND_RAM});
     EXPECT_EQ(sensor().Ram(), Packed());
     EXPECT_EQ(sensor().Eeprom(), eeprom);
