@@ -51,6 +51,10 @@ int CheckComLine(Program& p, int port) {
 
 namespace {
 
+// The 72 bytes take 37.5 ms on the wire: a poll every millisecond adds no noticeable delay and
+// keeps a wait on a silent or dead line from spinning a core for the whole 2.0 s.
+constexpr double kVersionPollPause = 0.001;
+
 // Polls the input queue without processing events until 72 bytes wait or 2.0 s have passed.
 int AwaitVersionBytes(Program& p) {
     p.tstart = p.rt.Timer();
@@ -62,6 +66,7 @@ int AwaitVersionBytes(Program& p) {
             return count;
         }
         if (count >= VERSION_BYTES) return count;
+        p.rt.Delay(kVersionPollPause);
     }
 }
 
