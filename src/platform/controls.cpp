@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -46,13 +47,16 @@ bool IsTextControl(const QWidget* w) {
            qobject_cast<const QLabel*>(w) != nullptr;
 }
 
+// A value the control already shows is left alone: the acquisition loops write every display on
+// every cycle, and a spin box re-lays out and repaints its text even for an unchanged value.
 int SetIntValue(QWidget* w, int value) {
     const QSignalBlocker blocker(w);
     if (auto* button = qobject_cast<QAbstractButton*>(w)) {
         if (!button->isCheckable()) return kErrBadValue;
         button->setChecked(value != 0);
     } else if (auto* spin = qobject_cast<QSpinBox*>(w)) {
-        spin->setValue(value);
+        if (spin->value() != std::clamp(value, spin->minimum(), spin->maximum()))
+            spin->setValue(value);
     } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(w)) {
         spin->setValue(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
@@ -75,7 +79,7 @@ void FitTextMessage(QWidget* control) {
 
 void SetControlText(QWidget* control, const QString& text) {
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-        edit->setText(text);
+        if (edit->text() != text) edit->setText(text);
         edit->setCursorPosition(0);  // a long status text shows its beginning
     } else if (auto* label = qobject_cast<QLabel*>(control)) {
         label->setText(text);

@@ -99,6 +99,7 @@ bool GraphWidget::setGraphCursor(int cursor, double x, double y) {
     if (cursor < 1 || cursor > cursorCount() || !std::isfinite(x) || !std::isfinite(y))
         return false;
     Cursor& c = cursors_[static_cast<std::size_t>(cursor - 1)];
+    if (c.line->visible() && c.x == x && c.y == y) return true;
     c.x = x;
     c.y = y;
     c.line->start->setCoords(x, 0.0);

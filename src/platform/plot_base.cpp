@@ -30,6 +30,11 @@ PlotBase::PlotBase(QWidget* parent) : QCustomPlot(parent) {
     connect(&redrawTimer_, &QTimer::timeout, this, &PlotBase::redrawNow);
     sinceRedraw_.start();
     setBufferDevicePixelRatio(devicePixelRatioF());
+    // One paint buffer instead of two: the overlay layer (selection rectangles, unused here) need
+    // not be buffered on its own, and every buffer costs a full clear and a blend per redraw.
+    layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
+    // The plot fills its whole area with its background, so what lies beneath is not painted.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PlotBase::requestRedraw() {
@@ -79,7 +84,11 @@ bool PlotBase::setAxisScaling(int axis, bool autoscale, double min, double max) 
     if (axis != 0 && axis != 1) return false;
     QCPAxis* a = axis == 0 ? xAxis : yAxis;
     if (!autoscale && !(std::isfinite(min) && std::isfinite(max) && min < max)) return false;
-    (axis == 0 ? autoX_ : autoY_) = autoscale;
+    bool& autoFlag = axis == 0 ? autoX_ : autoY_;
+    const bool unchanged = autoFlag == autoscale &&
+                           (autoscale || (a->range().lower == min && a->range().upper == max));
+    if (unchanged) return true;
+    autoFlag = autoscale;
     if (!autoscale) a->setRange(min, max);
     requestRedraw();
     return true;

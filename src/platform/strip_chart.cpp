@@ -15,11 +15,12 @@ StripChartWidget::StripChartWidget(QWidget* parent) : PlotBase(parent) {
     for (int i = 0; i < kMaxTraces; ++i)
         colors_.emplace_back(kDefaultColors[static_cast<std::size_t>(i) % kDefaultColors.size()]);
     setTraceCount(1);
-    setPointsPerScreen(pointsPerScreen_);
+    xAxis->setRange(0.0, pointsPerScreen_ - 1);
 }
 
 bool StripChartWidget::setPointsPerScreen(int points) {
     if (points < 2 || points > kMaxPointsPerScreen) return false;
+    if (points == pointsPerScreen_) return true;  // set on every plot by the program
     pointsPerScreen_ = points;
     xAxis->setRange(0.0, points - 1);
     trimTraces();
@@ -29,6 +30,7 @@ bool StripChartWidget::setPointsPerScreen(int points) {
 
 bool StripChartWidget::setTraceCount(int count) {
     if (count < 1 || count > kMaxTraces) return false;
+    if (count == traceCount()) return true;
     while (traceCount() > count) {
         removeGraph(traces_.back().graph);
         traces_.pop_back();
