@@ -148,5 +148,7 @@ int CC_DropDCom(int, int, int event, void* callbackData, int, int) {
     p.rt.GetCtrlVal(p.pHandle, ui::DropDCom, p.com);
     ShowText(p, "Init COM-Port ...");
     InitRS232(p, p.com);
+    // Identification makes RAM the target; the buttons must not go on showing EEPROM or File.
+    SelectTarget(p, p.target);
     return 0;
 }

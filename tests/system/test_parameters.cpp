@@ -350,6 +350,7 @@ class PortSelector : public ProgramTest {
 };
 
 TEST_F(PortSelector, IdlePanelReopensOnTheChosenPort) {
+    Click(ui::RBTFile);
     sensor().ClearLog();
     ChoosePortTwo();
     EXPECT_EQ(p().com, 2);
@@ -357,6 +358,10 @@ TEST_F(PortSelector, IdlePanelReopensOnTheChosenPort) {
     EXPECT_EQ(RequestCodes(), std::vector<int>{});
     EXPECT_FALSE(p().rs.IsOpen(1));
     EXPECT_EQ(Status(), SensorConfig{}.firmware);
+    // Identification reads RAM and makes it the target: the buttons follow.
+    EXPECT_EQ(p().target, RAM);
+    EXPECT_TRUE(CtrlAs<QRadioButton>(ui::RBTRam)->isChecked());
+    EXPECT_FALSE(CtrlAs<QRadioButton>(ui::RBTFile)->isChecked());
 }
 
 TEST_F(PortSelector, RunningLoopEndsAndTheSensorIsIdentifiedAgain) {
