@@ -1,0 +1,261 @@
+// Measures the Run and Video loops of the real program against the simulated sensor on a
+// pseudo-terminal, with real widgets offscreen: cycle rate against the serial line's limit, CPU,
+// drawing time, and resident memory and descriptors over a long unpaced run and a Video soak.
+//
+// Usage: bench_acquisition [--quick] [--paced-only|--unpaced-only]
+//   --quick          short runs (3 s paced, 10,000 unpaced Run and 200 Video cycles): a smoke test
+//   --paced-only     only the loops on the line paced at 19200 baud (20 s each)
+//   --unpaced-only   only the unpaced loops: 100,000 Run cycles, then a 2,000-cycle Video soak
+// Prints markdown tables. Nothing is asserted: the figures are read against the targets.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "Tavrix-VarizA152.h"
+#include "draw_probes.h"
+#include "panel_ids.h"
+#include "pty_server.h"
+
+namespace {
+
+using bench::Totals;
+
+// The serial line's limits at 19200 baud (10 bits a byte): bytes per cycle over 1920 bytes/s.
+constexpr double kRunLimitHz = 1920.0 / 72;        // 36-byte request, 36-byte answer
+constexpr double kVideo64LimitHz = 1920.0 / 728;   // plus four 36-byte requests, 4 x 128 bytes
+constexpr double kVideo256LimitHz = 1920.0 / 620;  // plus one 36-byte request, 512 bytes
+constexpr long kPaced = 19200;
+constexpr long kUnpaced = 0;
+
+// One program with its sensor, started as the tool starts.
+class Rig {
+  public:
+    Rig(int board, long baud) {
+        sim::SensorConfig sensor;
+        sensor.profile.pcbtype = static_cast<std::uint16_t>(board);
+        sim::ServerOptions options;
+        options.baud = baud;
+        sensor_ = std::make_unique<sim::PtyServer>(sensor, options);
+        if (!sensor_->Start()) Fail("simulated sensor: " + sensor_->error());
+        setenv("TAVRIX_COM1", sensor_->slavePath().c_str(), 1);
+        engine_ = std::make_unique<platform::Engine>();
+        ports_ = std::make_unique<platform::Rs232>(*engine_);
+        program_ = std::make_unique<Program>(*engine_, *ports_);
+        if (StartProgram(*program_) != 0) Fail("the program did not start");
+        panel_ = Control(ui::BTNRun)->window();
+        meter_ = new bench::RepaintMeter(panel_);
+    }
+    ~Rig() {
+        EndProgram(*program_);
+        program_.reset();
+        ports_.reset();
+        engine_.reset();
+        sensor_->Stop();
+    }
+    Rig(const Rig&) = delete;
+    Rig& operator=(const Rig&) = delete;
+
+    // Presses `button` (Run or Video) and presses Stop once `cycles` have been drawn or `seconds`
+    // have passed. Returns when the loop has ended.
+    void Loop(int button, long cycles, double seconds) {
+        const double end = bench::SteadySeconds() + seconds;
+        QTimer watch;
+        bool stopped = false;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            const long drawn = button == ui::BTNRun ? Totals().rawGraphs : Totals().curves;
+            if (stopped || (drawn < cycles && bench::SteadySeconds() < end)) return;
+            stopped = true;
+            PressStop();
+        });
+        watch.start(10);
+        qobject_cast<QAbstractButton*>(Control(button))->click();
+    }
+
+    Program& program() { return *program_; }
+
+  private:
+    QWidget* Control(int id) const {
+        return panel_ != nullptr ? panel_->findChild<QWidget*>(ui::kControlNames[id])
+                                 : ControlOnAnyPanel(id);
+    }
+    static QWidget* ControlOnAnyPanel(int id) {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->objectName() == ui::kMainPanelName && top->isVisible())
+                return top->findChild<QWidget*>(ui::kControlNames[id]);
+        Fail("no main panel");
+        return nullptr;
+    }
+    // The left mouse button going down on Stop, then up.
+    void PressStop() {
+        QWidget* stop = Control(ui::BTNStop);
+        const QPointF at(stop->width() / 2.0, stop->height() / 2.0);
+        QMouseEvent press(QEvent::MouseButtonPress, at, stop->mapToGlobal(at), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(stop, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, stop->mapToGlobal(at), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(stop, &release);
+    }
+    [[noreturn]] static void Fail(const std::string& why) {
+        std::fprintf(stderr, "bench_acquisition: %s\n", why.c_str());
+        std::exit(1);
+    }
+
+    std::unique_ptr<sim::PtyServer> sensor_;
+    std::unique_ptr<platform::Engine> engine_;
+    std::unique_ptr<platform::Rs232> ports_;
+    std::unique_ptr<Program> program_;
+    QWidget* panel_ = nullptr;
+    bench::RepaintMeter* meter_ = nullptr;
+};
+
+struct Figures {
+    std::string name;
+    long cycles = 0;
+    double rateHz = 0;
+    double limitHz = 0;  // 0: unpaced, no line limit
+    double cpuPerCycleMs = 0;
+    double coreShare = 0;     // program thread
+    double processShare = 0;  // with the simulated sensor's thread
+    double plotPerCycleMs = 0;
+    double repaintPerCycleMs = 0;
+};
+
+// Runs one loop and takes its figures. The rate counts whole cycles between the first and the
+// latest drawing, so the start-up request and the cycle cut short by Stop do not count.
+Figures Measure(Rig& rig, const std::string& name, int button, long cycles, double seconds,
+                double limitHz) {
+    bench::ResetTotals();
+    const double wall0 = bench::SteadySeconds();
+    const double cpu0 = bench::ThreadCpuSeconds(), process0 = bench::ProcessCpuSeconds();
+    rig.Loop(button, cycles, seconds);
+    const double wall = bench::SteadySeconds() - wall0;
+    const double cpu = bench::ThreadCpuSeconds() - cpu0;
+    const double process = bench::ProcessCpuSeconds() - process0;
+
+    const bench::DrawTotals& t = Totals();
+    Figures f;
+    f.name = name;
+    f.cycles = button == ui::BTNRun ? t.rawGraphs : t.curves;
+    const double span = t.lastDrawAt - t.firstDrawAt;
+    f.rateHz = f.cycles > 1 && span > 0 ? (f.cycles - 1) / span : 0;
+    f.limitHz = limitHz;
+    const double n = f.cycles > 0 ? static_cast<double>(f.cycles) : 1.0;
+    f.cpuPerCycleMs = cpu / n * 1e3;
+    f.coreShare = cpu / wall;
+    f.processShare = process / wall;
+    f.plotPerCycleMs = t.plotSeconds / n * 1e3;
+    f.repaintPerCycleMs = (t.replotSeconds + t.paintSeconds) / n * 1e3;
+    return f;
+}
+
+void PrintRates(const std::vector<Figures>& rows) {
+    std::printf(
+        "| Loop | Cycles | Cycles/s | Wire limit (Hz) | Ratio | CPU ms/cycle | Core share | "
+        "Core share with sensor | Plot calls ms/cycle | Replot+paint ms/cycle |\n"
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const Figures& f : rows) {
+        char limit[32] = "-", ratio[32] = "-";
+        if (f.limitHz > 0) {
+            std::snprintf(limit, sizeof limit, "%.3f", f.limitHz);
+            std::snprintf(ratio, sizeof ratio, "%.1f %%", 100.0 * f.rateHz / f.limitHz);
+        }
+        std::printf("| %s | %ld | %.2f | %s | %s | %.3f | %.1f %% | %.1f %% | %.3f | %.3f |\n",
+                    f.name.c_str(), f.cycles, f.rateHz, limit, ratio, f.cpuPerCycleMs,
+                    100.0 * f.coreShare, 100.0 * f.processShare, f.plotPerCycleMs,
+                    f.repaintPerCycleMs);
+    }
+    std::fflush(stdout);
+}
+
+struct Footprint {
+    std::string when;
+    long rssKiB;
+    int fds;
+};
+
+Footprint TakeFootprint(const std::string& when) {
+    return {when, bench::ResidentKiB(), bench::OpenDescriptors()};
+}
+
+// The loops on a line paced at 19200 baud, for `seconds` each.
+void PacedRates(double seconds) {
+    constexpr long kUnbounded = 1L << 40;
+    std::vector<Figures> rows;
+    {
+        Rig rig(0, kPaced);
+        rows.push_back(
+            Measure(rig, "Run, 19200 baud", ui::BTNRun, kUnbounded, seconds, kRunLimitHz));
+        rows.push_back(Measure(rig, "Video board 0, 19200 baud", ui::BTNVideo, kUnbounded, seconds,
+                               kVideo64LimitHz));
+    }
+    {
+        Rig rig(400, kPaced);
+        rows.push_back(Measure(rig, "Video board 400, 19200 baud", ui::BTNVideo, kUnbounded,
+                               seconds, kVideo256LimitHz));
+    }
+    PrintRates(rows);
+}
+
+// The loops as fast as they go, with the footprint before and after a long Run and a Video soak.
+void UnpacedFootprint(long runCycles, long videoCycles) {
+    constexpr double kNoTimeLimit = 1e9;
+    std::vector<Figures> rows;
+    std::vector<Footprint> footprints;
+    {
+        Rig rig(0, kUnpaced);
+        // Both loops once first: the video graph's paint buffers, the toolkit's caches and the
+        // sensor's bounded request log are in place before the first footprint.
+        Measure(rig, "warm-up", ui::BTNRun, 12000, kNoTimeLimit, 0);
+        Measure(rig, "warm-up", ui::BTNVideo, 100, kNoTimeLimit, 0);
+        footprints.push_back(TakeFootprint("before " + std::to_string(runCycles) + " Run cycles"));
+        rows.push_back(Measure(rig, "Run, unpaced", ui::BTNRun, runCycles, kNoTimeLimit, 0));
+        footprints.push_back(TakeFootprint("after " + std::to_string(runCycles) + " Run cycles"));
+        rows.push_back(
+            Measure(rig, "Video board 0, unpaced", ui::BTNVideo, videoCycles, kNoTimeLimit, 0));
+        footprints.push_back(
+            TakeFootprint("after " + std::to_string(videoCycles) + " more Video cycles"));
+    }
+    PrintRates(rows);
+    std::printf(
+        "\n| Moment | Resident memory (KiB) | Growth (KiB) | Open descriptors |\n"
+        "|---|---:|---:|---:|\n");
+    for (const Footprint& f : footprints)
+        std::printf("| %s | %ld | %ld | %d |\n", f.when.c_str(), f.rssKiB,
+                    f.rssKiB - footprints.front().rssKiB, f.fds);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    bool quick = false, paced = true, unpaced = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            quick = true;
+        } else if (arg == "--paced-only") {
+            unpaced = false;
+        } else if (arg == "--unpaced-only") {
+            paced = false;
+        } else {
+            std::fprintf(stderr,
+                         "usage: bench_acquisition [--quick] [--paced-only|--unpaced-only]\n");
+            return 2;
+        }
+    }
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    platform::Toolkit toolkit;
+    if (!toolkit.ok()) {
+        std::fprintf(stderr, "bench_acquisition: no toolkit\n");
+        return 1;
+    }
+    if (paced) PacedRates(quick ? 3.0 : 20.0);
+    if (paced && unpaced) std::printf("\n");
+    if (unpaced) UnpacedFootprint(quick ? 10000 : 100000, quick ? 200 : 2000);
+    return 0;
+}
