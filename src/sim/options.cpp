@@ -179,18 +179,18 @@ bool Parser::Option(const std::string& name, const std::optional<std::string>& i
 
 }  // namespace
 
-std::optional<Fault> ParseFault(const std::string& spec, std::string* error) {
+std::optional<Fault> ParseFault(const std::string& text, std::string* error) {
     auto fail = [&](std::string message) -> std::optional<Fault> {
         if (error) *error = std::move(message);
         return std::nullopt;
     };
     Fault fault;
-    std::string body = spec;
-    if (const auto at = spec.rfind('@'); at != std::string::npos) {
-        const auto code = ParseNumber(spec.substr(at + 1), 65535);
+    std::string body = text;
+    if (const auto at = text.rfind('@'); at != std::string::npos) {
+        const auto code = ParseNumber(text.substr(at + 1), 65535);
         if (!code) return fail("the command code after @ must be a number from 0 to 65535");
         fault.code = static_cast<int>(*code);
-        body = spec.substr(0, at);
+        body = text.substr(0, at);
     }
     const auto eq = body.find('=');
     const std::string name = body.substr(0, eq);
@@ -275,7 +275,7 @@ std::string OptionsHelp() {
                      default 19200
   --seed N           seed of the image noise, default 1
   --noise N          amplitude of the image noise, default 6
-  --fault SPEC       a fault, repeatable. SPEC is NAME[=VALUE][@CODE]; @CODE limits it
+  --fault FAULT      a fault, repeatable. FAULT is NAME[=VALUE][@CODE]; @CODE limits it
                      to requests with that command code. "After N" counts those requests.
                        silent            no answer
                        silent-after=N    answer N requests, then none

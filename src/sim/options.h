@@ -17,7 +17,7 @@
 //   --baud N           pace the line at N baud (10 bits a byte); 0 answers at once; default 19200
 //   --seed N           seed of the image noise, default 1
 //   --noise N          amplitude of the image noise, default 6
-//   --fault SPEC       a fault (repeatable), SPEC = NAME[=VALUE][@CODE]; @CODE limits it to
+//   --fault FAULT      a fault (repeatable), FAULT = NAME[=VALUE][@CODE]; @CODE limits it to
 //                      requests with that command code:
 //                        silent, silent-after=N, delay=SECONDS, short-frame=K, trailing=K,
 //                        garbage=K, wrong-sync, wrong-echo=CODE, short-block=K, hang-up[=N],
@@ -56,8 +56,8 @@ struct ParsedOptions {
 ParsedOptions ParseOptions(const std::vector<std::string>& args);
 // Splits the text into words (quotes group, as above) and parses them.
 ParsedOptions ParseOptionString(const std::string& text);
-// One fault specification, e.g. "delay=1.6@8". Sets *error when it is not valid.
-std::optional<Fault> ParseFault(const std::string& spec, std::string* error);
+// One fault, e.g. "delay=1.6@8". Sets *error when it is not valid.
+std::optional<Fault> ParseFault(const std::string& text, std::string* error);
 // The option summary printed by --help.
 std::string OptionsHelp();
 

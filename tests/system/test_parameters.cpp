@@ -29,8 +29,8 @@ constexpr int kControlOf[PNUM] = {
     ui::BINSW_OpMode, ui::NUMHwMode, 0, 0, ui::NUMAverage, ui::NUMCorr};
 // clang-format on
 
-std::vector<Fault> Faults(const std::string& spec) {
-    return {*ParseFault(spec, nullptr)};
+std::vector<Fault> Faults(const std::string& text) {
+    return {*ParseFault(text, nullptr)};
 }
 
 class Parameters : public ProgramTest {
