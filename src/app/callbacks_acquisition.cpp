@@ -12,14 +12,22 @@ Program& ProgramOf(void* callbackData) {
     return *static_cast<Program*>(callbackData);
 }
 
-// Sends the measurement request with the current pp and waits for its answer; a time-out ends
-// the loop. stop_flag is not looked at during this wait.
+// Sends the measurement request with pp as it stands (the previous answer from the second cycle
+// on) and waits for the answer. A time-out shows its text and ends the loop; stop_flag is not
+// looked at during this wait. An answer taken in during the pass that reaches the time-out is
+// still used by the cycle.
 bool RequestMeasurement(Program& p) {
     SendFrame(p, p.com, RUN);
-    if (AwaitFrame(p)) return true;
-    ShowText(p, "Timeout RS232-Line!");
-    p.stop_flag = 1;
-    return false;
+    while (p.rx_flag != 1) {
+        p.rt.ProcessSystemEvents();
+        p.tdiff = p.rt.Timer() - p.tstart;
+        if (p.tdiff > TIMEOUT) {
+            ShowText(p, "Timeout RS232-Line!");
+            p.stop_flag = 1;
+            break;
+        }
+    }
+    return p.rx_flag == 1;
 }
 
 // Reads the line image with the receive callback removed, so the raw block stays in the queue.

@@ -283,10 +283,46 @@ TEST_F(Acquisition, GetDuringRunLosesItsAnswerBehindTheMeasurementAndRunTimesOut
     EXPECT_EQ(RequestCodes().back(), GET_RAM);
 }
 
-// --- Closing the main panel
+// --- Nesting and closing
 
-TEST_F(Acquisition, ClosingThePanelDuringVideoEndsTheEventLoopAfterThePendingTimeOut) {
-    Start("--baud 0 --fault delay=1.0@8");
+// Stop releases Run while the Video cycle still waits; a Run started then runs inside that wait.
+// Once it is stopped, the old cycle completes with whatever answer comes and no loop goes on.
+TEST_F(Acquisition, RunStartedWhileAVideoCycleCompletesRunsNestedAndBothEnd) {
+    Start("--baud 0 --fault delay=0.3@8");
+    long atNestedStop = 0;
+    bool nestedRan = false;
+    Later(0.1, [&] { PressStop(); });
+    Later(0.2, [&] {
+        Later(1.0, [&] {
+            nestedRan = p().stop_flag == 0;
+            PressStop();
+            atNestedStop = sensor().RequestCount();
+        });
+        Click(ui::BTNRun);
+    });
+    const long before = sensor().RequestCount();
+    Click(ui::BTNVideo);
+    EXPECT_TRUE(nestedRan);
+    EXPECT_GE(atNestedStop - before, 3);
+    const auto codes = RequestCodes();
+    EXPECT_TRUE(std::all_of(codes.end() - (sensor().RequestCount() - atNestedStop), codes.end(),
+                            [](int code) { return code == GET_DATA64; }));
+    EXPECT_EQ(p().stop_flag, 1);
+    for (int id : {ui::BTNAcqLockA, ui::BTNAcqLockB, ui::BTNAcqRelease})
+        EXPECT_FALSE(Dimmed(id)) << id;
+}
+
+// Closing the main panel closes the port: the waits still pending in the Video cycle run to their
+// time-outs (the measurement answer, or the four image blocks), then the event loop ends with 0.
+struct CloseCase {
+    const char* lateAnswer;
+    int pendingWaits;
+};
+
+class ClosingDuringVideo : public Acquisition, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(ClosingDuringVideo, EndsTheEventLoopAfterThePendingTimeOuts) {
+    Start(std::string("--baud 0 --fault ") + GetParam().lateAnswer);
     double closedAt = 0;
     Later(0.0, [&] { Click(ui::BTNVideo); });
     Later(0.3, [&] {
@@ -294,11 +330,15 @@ TEST_F(Acquisition, ClosingThePanelDuringVideoEndsTheEventLoopAfterThePendingTim
         Ctrl(ui::BTNRun)->window()->close();
     });
     EXPECT_EQ(engine_->RunUserInterface(), 0);
-    EXPECT_GT(Now() - closedAt, 1.0);  // the answer wait ran to its time-out on the closed port
-    EXPECT_LT(Now() - closedAt, 2.5);
-    EXPECT_EQ(Status(), "Timeout RS232-Line!");
+    const double waits = GetParam().pendingWaits * TIMEOUT;
+    EXPECT_GT(Now() - closedAt, waits - 0.5);
+    EXPECT_LT(Now() - closedAt, waits + 1.0);
     EXPECT_EQ(p().stop_flag, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(, ClosingDuringVideo,
+                         ::testing::Values(CloseCase{"delay=1.0@8", 1},
+                                           CloseCase{"delay=1.0@9", 4}));
 
 }  // namespace
 }  // namespace systest
