@@ -10,6 +10,10 @@ constexpr const char* kPaced = "--baud 19200";
 constexpr const char* kTimeout = "Timeout-RS-232...";
 constexpr const char* kLoopTimeout = "Timeout RS232-Line!";
 constexpr const char* kTimeout64 = "Timeout-RS-232 while reading 64 data-words!";
+// The blocks left in a cycle whose port changed go to the new sensor, whose answers the
+// reinstalled receive callback may take: each block arrives whole or times out.
+constexpr const char* kBlockOutcome =
+    "Data[64] block received!|Timeout-RS-232 while reading 64 data-words!";
 constexpr Exchange kGet = Exchange::Get;
 constexpr Exchange kRun = Exchange::Run;
 constexpr Exchange kVideo = Exchange::Video;
@@ -62,6 +66,8 @@ const Row kRows[] = {
     // Another port chosen while a loop runs: the old port closes, the new sensor is identified
     // inside the loop, the loop ends (a Video cycle after its pending wait).
     {"PortChangedDuringRun",    kPaced,    "",                kRun,    kSpareFirmware, 0.5, 3.0,
+     {.during = During::ChoosePort2, .at = 0.5, .extra = OnPortTwo}},
+    {"PortChangedInBlockReads", kPlain,    "delay=1.0@9",     kVideo,  kBlockOutcome,  2.0, 8.5,
      {.during = During::ChoosePort2, .at = 0.5, .extra = OnPortTwo}},
     {"PortChangedDuringVideo",  kPlain,    "delay=1.0@8",     kVideo,  kLoopTimeout,   2.0, 4.5,
      {.during = During::ChoosePort2, .at = 0.5, .extra = OnPortTwo}},

@@ -62,10 +62,10 @@ struct Row {
 };
 
 // The record both sensors hold: every word differs from the panel's start values.
-inline const sim::Words kRecord = {321, 1,  300, 2, 0,      2,      100, 900,
-                                   456, 77, 1,   2, 0x2468, 0x1357, 8,   1536};
-inline const sim::Words kStartValues = {500, 0,   512, 0, 1, 1, 1, 1024,
-                                        512, 100, 0,   1, 0, 0, 0, 1024};
+// clang-format off
+inline const sim::Words kRecord = {321, 1, 300, 2, 0, 2, 100, 900, 456, 77, 1, 2, 0x2468, 0x1357, 8, 1536};
+inline const sim::Words kStartValues = {500, 0, 512, 0, 1, 1, 1, 1024, 512, 100, 0, 1, 0, 0, 0, 1024};
+// clang-format on
 inline constexpr const char* kSpareFirmware = "SPARE-SENSOR-COM2";
 inline constexpr const char* kRecordRead = "Parameter-frame received! - Line Ok!";
 
@@ -75,6 +75,20 @@ inline const char* ExchangeName(Exchange e) {
 }
 
 // --- Measurements -----------------------------------------------------------------------------
+
+// AddressSanitizer keeps freed memory in quarantine: resident memory then follows how much was
+// allocated, not how much is held, and says nothing about a bounded input queue.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kResidentMemoryTells = false;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kResidentMemoryTells = false;
+#else
+inline constexpr bool kResidentMemoryTells = true;
+#endif
+#else
+inline constexpr bool kResidentMemoryTells = true;
+#endif
 
 inline double ResidentMegabytes() {
     std::ifstream status("/proc/self/status");
@@ -102,7 +116,7 @@ class MessageCounter {
 
   private:
     static void Handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-        ++count_;
+        if (type != QtDebugMsg && type != QtInfoMsg) ++count_;
         if (previous_) previous_(type, context, text);
     }
     static inline std::atomic<int> count_{0};
@@ -193,7 +207,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         const Outcome outcome = Perform(row);
         if (HasFatalFailure()) return;
         Verify(row, outcome);
-        Recover(row, outcome);
+        Recover(row);
         Table().push_back({row.name, *row.fault ? row.fault : "-", ExchangeName(row.exchange),
                            outcome, !HasFailure()});
     }
@@ -238,7 +252,19 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         if (row.more.during != During::Nothing) action.start(static_cast<int>(row.more.at * 1000));
 
         const double start = Now();
-        switch (row.exchange) {
+        RunExchange(row.exchange);
+        o.seconds = Now() - start;
+        o.cpuShare = (CpuSeconds() - markCpu) / std::max(Now() - markTime, 1e-3);
+        o.longestGap = ticker.LongestGap();
+        o.residentGrowth = ResidentMegabytes() - resident;
+        o.messages = messages.count();
+        o.status = Status();
+        return o;
+    }
+
+    // Operates the exchange's control; the loops and waits run inside the click.
+    void RunExchange(Exchange exchange) {
+        switch (exchange) {
             case Exchange::StartUp:
                 StartProgram();
                 break;
@@ -258,13 +284,6 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
                 Click(ui::BTNVideo);
                 break;
         }
-        o.seconds = Now() - start;
-        o.cpuShare = (CpuSeconds() - markCpu) / std::max(Now() - markTime, 1e-3);
-        o.longestGap = ticker.LongestGap();
-        o.residentGrowth = ResidentMegabytes() - resident;
-        o.messages = messages.count();
-        o.status = Status();
-        return o;
     }
 
     void Verify(const Row& row, const Outcome& o) {
@@ -288,7 +307,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
             const double allowed = row.more.during == During::ChoosePort2 ? 2.6 : 1.0;
             EXPECT_LT(o.longestGap, allowed) << "events were not processed";
         }
-        if (row.more.flood) {
+        if (row.more.flood && kResidentMemoryTells) {
             EXPECT_LT(o.residentGrowth, 24.0) << "MB more resident memory";
         }
         EXPECT_LE(o.messages, 4) << "toolkit warnings";
@@ -297,7 +316,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
 
     // The program still processes events and works with a healthy sensor: on its port if that
     // is still open, else on port 2 chosen in the port selector.
-    void Recover(const Row& row, const Outcome&) {
+    void Recover(const Row& row) {
         bool fired = false;
         QTimer::singleShot(20, QCoreApplication::instance(), [&] { fired = true; });
         EXPECT_TRUE(PumpUntil([&] { return fired; }, 2.0)) << "events are not processed";
