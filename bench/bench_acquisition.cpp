@@ -7,6 +7,11 @@
 //   --paced-only     only the loops on the line paced at 19200 baud (20 s each)
 //   --unpaced-only   only the unpaced loops: 100,000 Run cycles, then a 2,000-cycle Video soak
 // Prints markdown tables. Nothing is asserted: the figures are read against the targets.
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
@@ -183,10 +188,49 @@ Footprint TakeFootprint(const std::string& when) {
     return {when, bench::ResidentKiB(), bench::OpenDescriptors()};
 }
 
+// What the paced line itself allows here: a bare client that sends the next measurement request
+// as soon as the last answer byte is read, without any drawing. The program cannot beat it.
+Figures BareLine(double seconds) {
+    sim::ServerOptions options;
+    options.baud = kPaced;
+    sim::PtyServer sensor({}, options);
+    Figures f;
+    f.name = "bare client (reference), 19200 baud";
+    f.limitHz = kRunLimitHz;
+    if (!sensor.Start()) return f;
+    const int fd = ::open(sensor.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    termios raw{};
+    if (fd < 0 || tcgetattr(fd, &raw) != 0) return f;
+    cfmakeraw(&raw);
+    tcsetattr(fd, TCSANOW, &raw);
+    const sim::Frame request = sim::MakeFrame(sim::kRequestSync, sim::RUN, {});
+    double first = 0, last = 0;
+    const double end = bench::SteadySeconds() + seconds;
+    while (bench::SteadySeconds() < end) {
+        if (::write(fd, request.data(), request.size()) != ssize_t(request.size())) break;
+        std::uint8_t answer[64];
+        ssize_t got = 0;
+        while (got < sim::kFrameBytes) {
+            pollfd in{fd, POLLIN, 0};
+            if (::poll(&in, 1, 1500) <= 0) break;
+            const ssize_t n = ::read(fd, answer + got, sizeof answer - size_t(got));
+            if (n <= 0) break;
+            got += n;
+        }
+        if (got < sim::kFrameBytes) break;
+        last = bench::SteadySeconds();
+        if (first == 0) first = last;
+        ++f.cycles;
+    }
+    ::close(fd);
+    f.rateHz = f.cycles > 1 ? (f.cycles - 1) / (last - first) : 0;
+    return f;
+}
+
 // The loops on a line paced at 19200 baud, for `seconds` each.
 void PacedRates(double seconds) {
     constexpr long kUnbounded = 1L << 40;
-    std::vector<Figures> rows;
+    std::vector<Figures> rows{BareLine(seconds)};
     {
         Rig rig(0, kPaced);
         rows.push_back(

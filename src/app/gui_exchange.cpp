@@ -61,13 +61,16 @@ void PushRUN(Program& p) {
     p.graphrefresh = 0;
 
     for (;;) {
-        if (p.graphrefresh == 1) {
-            CopyRunResult(p);  // before the next request repacks pp
+        // The answer is copied out of pp before the next request repacks it; that request leaves
+        // before the answer is drawn, so that drawing overlaps the next exchange on the line.
+        const bool draw = p.graphrefresh == 1;
+        if (draw) CopyRunResult(p);
+        if (p.rx_flag == 1) SendRunRequest(p);
+        if (draw) {
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
             p.graphrefresh = 0;
         }
-        if (p.rx_flag == 1) SendRunRequest(p);
         p.tdiff = p.rt.Timer() - p.tstart;
         if (p.tdiff > TIMEOUT) {
             ShowText(p, "Timeout RS232-Line!");

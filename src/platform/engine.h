@@ -191,8 +191,8 @@ class Engine {
     int RunUserInterface();
     int QuitUserInterface(int code);
     // Dispatches pending events (serial receive callbacks included) and returns. When nothing is
-    // pending it waits for the next event for at most about a millisecond, so that polling loops
-    // do not spin a core.
+    // pending it waits for the next event (serial input, a click, a timer) for at most about five
+    // milliseconds, so that polling loops do not spin a core.
     void ProcessSystemEvents();
     // Seconds on a monotonic clock.
     double Timer() const;

@@ -12,7 +12,9 @@ namespace platform {
 
 namespace {
 
-constexpr int kIdleWaitMs = 1;
+// Serial input, clicks and timers end the wait at once; only a poll of the clock (a time-out)
+// waits up to this long, which keeps such a wait within a few milliseconds of its length.
+constexpr int kIdleWaitMs = 5;
 
 }  // namespace
 
@@ -46,8 +48,9 @@ int Engine::QuitUserInterface(int code) {
 }
 
 // One non-blocking pass first. When it found nothing to do, sleep in the dispatcher until the next
-// event, but at most a millisecond (the wake timer is itself an event): a polling loop then costs
-// a few percent of a core and still sees serial input within about a millisecond.
+// event, but at most kIdleWaitMs (the wake timer is itself an event): a polling loop then costs a
+// few percent of a core and still sees serial input as soon as it arrives. Every wake-up costs a
+// context switch, which is what a loop waiting on a slow line mostly spends its time on.
 void Engine::ProcessSystemEvents() {
     if (impl_->callbackDepth > 0) ++impl_->pumpCount;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
