@@ -126,6 +126,7 @@ struct Figures {
     double limitHz = 0;  // 0: unpaced, no line limit
     double cpuPerCycleMs = 0;
     double coreShare = 0;     // program thread
+    double wakeUpsPerCycle = 0;
     double processShare = 0;  // with the simulated sensor's thread
     double plotPerCycleMs = 0;
     double repaintPerCycleMs = 0;
@@ -138,10 +139,12 @@ Figures Measure(Rig& rig, const std::string& name, int button, long cycles, doub
     bench::ResetTotals();
     const double wall0 = bench::SteadySeconds();
     const double cpu0 = bench::ThreadCpuSeconds(), process0 = bench::ProcessCpuSeconds();
+    const long waits0 = bench::ThreadWaits();
     rig.Loop(button, cycles, seconds);
     const double wall = bench::SteadySeconds() - wall0;
     const double cpu = bench::ThreadCpuSeconds() - cpu0;
     const double process = bench::ProcessCpuSeconds() - process0;
+    const long waits = bench::ThreadWaits() - waits0;
 
     const bench::DrawTotals& t = Totals();
     Figures f;
@@ -153,6 +156,7 @@ Figures Measure(Rig& rig, const std::string& name, int button, long cycles, doub
     const double n = f.cycles > 0 ? static_cast<double>(f.cycles) : 1.0;
     f.cpuPerCycleMs = cpu / n * 1e3;
     f.coreShare = cpu / wall;
+    f.wakeUpsPerCycle = waits / n;
     f.processShare = process / wall;
     f.plotPerCycleMs = t.plotSeconds / n * 1e3;
     f.repaintPerCycleMs = (t.replotSeconds + t.paintSeconds) / n * 1e3;
@@ -162,18 +166,18 @@ Figures Measure(Rig& rig, const std::string& name, int button, long cycles, doub
 void PrintRates(const std::vector<Figures>& rows) {
     std::printf(
         "| Loop | Cycles | Cycles/s | Wire limit (Hz) | Ratio | CPU ms/cycle | Core share | "
-        "Core share with sensor | Plot calls ms/cycle | Replot+paint ms/cycle |\n"
-        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+        "Core share with sensor | Wake-ups/cycle | Plot calls ms/cycle | Replot+paint ms/cycle |\n"
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     for (const Figures& f : rows) {
         char limit[32] = "-", ratio[32] = "-";
         if (f.limitHz > 0) {
             std::snprintf(limit, sizeof limit, "%.3f", f.limitHz);
             std::snprintf(ratio, sizeof ratio, "%.1f %%", 100.0 * f.rateHz / f.limitHz);
         }
-        std::printf("| %s | %ld | %.2f | %s | %s | %.3f | %.1f %% | %.1f %% | %.3f | %.3f |\n",
-                    f.name.c_str(), f.cycles, f.rateHz, limit, ratio, f.cpuPerCycleMs,
-                    100.0 * f.coreShare, 100.0 * f.processShare, f.plotPerCycleMs,
-                    f.repaintPerCycleMs);
+        std::printf(
+            "| %s | %ld | %.2f | %s | %s | %.3f | %.1f %% | %.1f %% | %.1f | %.3f | %.3f |\n",
+            f.name.c_str(), f.cycles, f.rateHz, limit, ratio, f.cpuPerCycleMs, 100.0 * f.coreShare,
+            100.0 * f.processShare, f.wakeUpsPerCycle, f.plotPerCycleMs, f.repaintPerCycleMs);
     }
     std::fflush(stdout);
 }

@@ -65,6 +65,12 @@ double ProcessCpuSeconds() {
     return Seconds(t);
 }
 
+long ThreadWaits() {
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
 long ResidentKiB() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;

@@ -40,6 +40,8 @@ double SteadySeconds();
 double ThreadCpuSeconds();
 // CPU seconds of the whole process (the simulated sensor's thread included).
 double ProcessCpuSeconds();
+// Times the calling thread gave up the processor to wait (each wait ends in a wake-up).
+long ThreadWaits();
 long ResidentKiB();  // VmRSS of /proc/self/status
 int OpenDescriptors();
 
