@@ -29,7 +29,10 @@ const char* OpenErrorText(int code);
 // the status line.
 void InitRS232(Program& p, int port);
 // The receive callback (callbackData is the Program): on LWRS_RECEIVE reads one 36-byte frame,
-// decodes it into pp, sets rx_flag and graphrefresh and drops whatever followed the frame.
+// decodes it into pp, sets rx_flag and graphrefresh and drops whatever followed the frame. Bytes
+// that do not begin with the answer sync word but hold it further on are a frame behind stray
+// bytes: the strays are dropped and the frame completed from the queue (waiting 50 ms at most,
+// without events); without a sync word inside, the bytes are taken as read.
 void RX_Receive_Function(int port, int eventBits, void* callbackData);
 void InstallRxCallback(Program& p);
 void RemoveRxCallback(Program& p);

@@ -1,4 +1,6 @@
 // Port set-up, identification sequence, receive callback and the status line.
+#include <cstring>
+
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
@@ -49,10 +51,45 @@ void RemoveRxCallback(Program& p) {
     p.rs.InstallComCallback(p.com, 0, FRAME_BYTES, p.sync, nullptr, nullptr);
 }
 
+namespace {
+
+// Longest wait for the rest of a frame that stray bytes pushed out of step: a whole frame takes
+// 18.75 ms at 19200 baud.
+constexpr double kFrameTailWait = 0.05;
+
+// Waits without processing events until `count` bytes wait in the input queue.
+bool AwaitQueued(Program& p, int count, double seconds) {
+    const double end = p.rt.Timer() + seconds;
+    while (p.rs.GetInQLen(p.com) < count) {
+        if (p.rt.Timer() > end) return false;
+        p.rt.Delay(0.001);
+    }
+    return true;
+}
+
+// Stray bytes before an answer (line noise, the rest of an earlier answer arriving after a flush)
+// shift the 36 bytes read out of step with the frames; taken as they are, every later answer
+// would be read out of step too. When the bytes do not begin with the answer sync word but hold
+// it further on, the frame is moved to the start and completed from the bytes behind it. A frame
+// that begins with the sync word, or holds none, is left as read.
+void BringFrameInStep(Program& p) {
+    unsigned char* frame = p.szReadBuf.data();
+    if (WordAt(frame, 0) == ANSWER_SYNC) return;
+    int shift = 1;
+    while (shift < FRAME_BYTES - 1 && WordAt(frame, shift) != ANSWER_SYNC)
+        ++shift;
+    if (shift == FRAME_BYTES - 1 || !AwaitQueued(p, shift, kFrameTailWait)) return;
+    std::memmove(frame, frame + shift, FRAME_BYTES - shift);
+    p.rs.ComRd(p.com, frame + FRAME_BYTES - shift, shift);
+}
+
+}  // namespace
+
 void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
     if (!(eventBits & LWRS_RECEIVE) || callbackData == nullptr) return;
     Program& p = *static_cast<Program*>(callbackData);
     p.rs.ComRd(p.com, p.szReadBuf.data(), FRAME_BYTES);
+    BringFrameInStep(p);
     GetRxBuf(p, PNUM);
     p.rx_flag = 1;
     p.graphrefresh = 1;
