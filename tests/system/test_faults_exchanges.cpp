@@ -6,6 +6,7 @@ namespace systest::faults {
 namespace {
 
 constexpr const char* kPlain = "--baud 0";
+constexpr const char* kPaced = "--baud 19200";
 constexpr const char* kBoard400 = "--baud 0 --board 400";
 constexpr const char* kTimeout = "Timeout-RS-232...";
 constexpr const char* kLoopTimeout = "Timeout RS232-Line!";
@@ -20,6 +21,7 @@ constexpr Exchange kVideo = Exchange::Video;
 // Stop early in the first Video cycle: the cycle still reads its blocks, each to its end.
 constexpr More kStopFirstCycle = {.during = During::Stop, .at = 0.3};
 constexpr More kStopFirstCycleIdle = {.during = During::Stop, .at = 0.3, .idle = true};
+constexpr More kStopAt1s = {.during = During::Stop, .at = 1.0};
 
 // clang-format off
 const Row kRows[] = {
@@ -59,12 +61,14 @@ const Row kRows[] = {
     {"ShortFrameOnRun",         kPlain,    "short-frame=30@8",    kRun,    kLoopTimeout, 1.5, 3.5},
     {"TrailingBytesOnGet",      kPlain,    "trailing=8@2",        kGet,    kRecordRead,  0.0, 1.0},
     {"TrailingFrameOnGet",      kPlain,    "trailing=40@2",       kGet,    kRecordRead,  0.0, 1.0},
-    // On a paced line the stray bytes come after the answer was taken in and shift the next
-    // frame: that cycle shows garbage as its measurement, the state's setpoint included.
-    {"TrailingBytesOnPacedRun", "--baud 19200", "trailing=8@8",   kRun,    "Line Ok!",   1.0, 2.5,
-     {.during = During::Stop, .at = 1.0, .params = Params::Shown}},
-    // A frame out of step, or with a wrong sync word, is no parameter record: Get waits on.
-    {"GarbageBeforeGetAnswer",  kPlain,    "garbage=4@2",         kGet,    kTimeout,     1.5, 3.5},
+    // On a paced line stray bytes come after the answer was taken in and push the next frame
+    // out of step: the receive callback finds its sync word and brings it back in step.
+    {"TrailingBytesOnPacedRun", kPaced,    "trailing=8@8",        kRun,    "Line Ok!",   1.0, 2.5,
+     kStopAt1s},
+    {"GarbageBeforePacedRun",   kPaced,    "garbage=3@8",         kRun,    "Line Ok!",   1.0, 2.5,
+     kStopAt1s},
+    {"GarbageBeforeGetAnswer",  kPlain,    "garbage=4@2",         kGet,    kRecordRead,  0.0, 1.0},
+    // A frame with a wrong sync word is no parameter record: Get waits on.
     {"WrongSyncOnGet",          kPlain,    "wrong-sync@2",        kGet,    kTimeout,     1.5, 3.5},
 
     // Line-image blocks cut short: each block waits for its time-out.
