@@ -53,7 +53,7 @@ class Rig {
         program_ = std::make_unique<Program>(*engine_, *ports_);
         if (StartProgram(*program_) != 0) Fail("the program did not start");
         panel_ = Control(ui::BTNRun)->window();
-        meter_ = new bench::RepaintMeter(panel_);
+        new bench::RepaintMeter(panel_);  // owned by the panel
     }
     ~Rig() {
         EndProgram(*program_);
@@ -80,8 +80,6 @@ class Rig {
         watch.start(10);
         qobject_cast<QAbstractButton*>(Control(button))->click();
     }
-
-    Program& program() { return *program_; }
 
   private:
     QWidget* Control(int id) const {
@@ -116,7 +114,6 @@ class Rig {
     std::unique_ptr<platform::Rs232> ports_;
     std::unique_ptr<Program> program_;
     QWidget* panel_ = nullptr;
-    bench::RepaintMeter* meter_ = nullptr;
 };
 
 struct Figures {
@@ -125,9 +122,9 @@ struct Figures {
     double rateHz = 0;
     double limitHz = 0;  // 0: unpaced, no line limit
     double cpuPerCycleMs = 0;
-    double coreShare = 0;     // program thread
-    double wakeUpsPerCycle = 0;
-    double processShare = 0;  // with the simulated sensor's thread
+    double coreShare = 0;        // program thread
+    double processShare = 0;     // with the simulated sensor's thread
+    double wakeUpsPerCycle = 0;  // of the program thread
     double plotPerCycleMs = 0;
     double repaintPerCycleMs = 0;
 };

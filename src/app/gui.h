@@ -18,8 +18,12 @@ void SetPanelValues(Program& p);
 // record from the sensor's RAM or EEPROM into the state and shows it; with DATFILE it only shows
 // the state. A time-out leaves the state and shows it all the same.
 void PushGET(Program& p, int target);
-// The Run loop: one measurement request after another until stop_flag is set or an answer is
-// missing for more than TIMEOUT.
+// The Run loop: shows the strip chart, locks Run and Video, selects RAM, then sends one
+// measurement request (with the parameters packed afresh) after another, each as soon as the
+// previous answer has been taken in, and draws every answer once (bar graph and strip chart). Ends
+// when stop_flag is set (Stop, closing the panel, the port selector) or when no answer came for
+// more than TIMEOUT since the latest request ("Timeout RS232-Line!"); then releases the locks and
+// Stop. Other controls stay live: their callbacks run inside the loop's event processing.
 void PushRUN(Program& p);
 // Switches the target to RAM, radio buttons included.
 void SelectRamTarget(Program& p);
