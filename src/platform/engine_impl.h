@@ -88,8 +88,9 @@ struct Engine::Impl {
     std::vector<RunLoop*> runLoops;  // innermost last
     bool pendingQuit = false;        // QuitUserInterface while no RunUserInterface ran
     int pendingQuitCode = 0;
-    QTimer wakeTimer;             // bounds the idle wait of ProcessSystemEvents
-    unsigned long pumpCount = 0;  // counts event dispatches made inside callbacks
+    QTimer wakeTimer;               // bounds the idle wait of ProcessSystemEvents
+    bool pumpFoundNothing = false;  // the latest ProcessSystemEvents had nothing to dispatch
+    unsigned long pumpCount = 0;    // counts event dispatches made inside callbacks
 
   private:
     void releaseDiscarded();

@@ -47,16 +47,21 @@ int Engine::QuitUserInterface(int code) {
     return 0;
 }
 
-// One non-blocking pass first. When it found nothing to do, sleep in the dispatcher until the next
-// event, but at most kIdleWaitMs (the wake timer is itself an event): a polling loop then costs a
-// few percent of a core and still sees serial input as soon as it arrives. Every wake-up costs a
-// context switch, which is what a loop waiting on a slow line mostly spends its time on.
+// One non-blocking pass first. When it found nothing to do and neither did the call before (the
+// caller polls), sleep in the dispatcher until the next event, but at most kIdleWaitMs (the wake
+// timer is itself an event): a polling loop then costs a few percent of a core and still sees
+// serial input as soon as it arrives. A single call between two steps of work (a loop's check of
+// its stop flag) returns at once. Every wake-up costs a context switch, which is what a loop
+// waiting on a slow line mostly spends its time on.
 void Engine::ProcessSystemEvents() {
     if (impl_->callbackDepth > 0) ++impl_->pumpCount;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
     if (dispatcher == nullptr) return;
     QCoreApplication::sendPostedEvents();
-    if (dispatcher->processEvents(QEventLoop::AllEvents)) return;
+    const bool dispatched = dispatcher->processEvents(QEventLoop::AllEvents);
+    const bool polling = impl_->pumpFoundNothing;
+    impl_->pumpFoundNothing = !dispatched;
+    if (dispatched || !polling) return;
     impl_->wakeTimer.start(kIdleWaitMs);
     dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
     impl_->wakeTimer.stop();

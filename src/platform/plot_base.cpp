@@ -40,7 +40,9 @@ PlotBase::PlotBase(QWidget* parent) : QCustomPlot(parent) {
 void PlotBase::requestRedraw() {
     dirty_ = true;
     if (redrawTimer_.isActive()) return;
-    const qint64 wait = std::max<qint64>(0, kFrameMs - sinceRedraw_.elapsed());
+    // Never at once: a loop that draws and then sends its next request dispatches pending events
+    // in between, and the redraw belongs in its wait for the answer.
+    const qint64 wait = std::max<qint64>(kMinDelayMs, kFrameMs - sinceRedraw_.elapsed());
     redrawTimer_.start(static_cast<int>(wait));
 }
 

@@ -26,6 +26,7 @@ class PlotBase : public QCustomPlot {
 
   public:
     static constexpr int kFrameMs = 16;
+    static constexpr int kMinDelayMs = 2;  // from the first change to its redraw
 
     explicit PlotBase(QWidget* parent = nullptr);
 
