@@ -1,5 +1,4 @@
 // The receive callback: when it runs, with which event bits, and never inside ComRd/GetInQLen.
-#include "protocol.h"
 #include "serial_fixture.h"
 
 namespace serialtest {
@@ -7,29 +6,21 @@ namespace {
 
 using namespace platform;
 
-constexpr int kMask = LWRS_RECEIVE | LWRS_RXFLAG | LWRS_TXEMPTY;
-
-// Records callback runs; reads one frame and flushes, as the program's receive callback does.
+// Counts runs; with readFrame it reads one frame and flushes, as the program's callback does.
 struct Receiver {
     Rs232* rs = nullptr;
-    int port = kPort;
-    bool readFrame = true;
-    int receiveRuns = 0;
-    int flagRuns = 0;
-    int depth = 0;
-    int maxDepth = 0;
+    bool readFrame = false;
+    int receiveRuns = 0, flagRuns = 0, depth = 0, maxDepth = 0;
     std::array<std::uint8_t, 36> frame{};
 
     static void Callback(int port, int events, void* data) {
         auto& r = *static_cast<Receiver*>(data);
         r.maxDepth = std::max(r.maxDepth, ++r.depth);
         if (events & LWRS_RXFLAG) ++r.flagRuns;
+        if (events & LWRS_RECEIVE) ++r.receiveRuns;
         if ((events & LWRS_RECEIVE) && r.readFrame) {
-            ++r.receiveRuns;
             r.rs->ComRd(port, r.frame.data(), 36);
             r.rs->FlushInQ(port);
-        } else if (events & LWRS_RECEIVE) {
-            ++r.receiveRuns;
         }
         --r.depth;
     }
@@ -38,10 +29,10 @@ struct Receiver {
 class CallbackTest : public SerialTest {
   protected:
     void SetUp() override {
-        SerialTest::SetUp();
-        ASSERT_EQ(OpenPort(kPort, pty_.slavePath()), 0);
-        receiver_.rs = rs_.get();
-        ASSERT_EQ(rs_->InstallComCallback(kPort, kMask, 36, 0x55, &Receiver::Callback, &receiver_),
+        ASSERT_EQ(OpenPort(kPort, pty_.path), 0);
+        receiver_.rs = &rs_;
+        ASSERT_EQ(rs_.InstallComCallback(kPort, LWRS_RECEIVE | LWRS_RXFLAG | LWRS_TXEMPTY, 36, 0x55,
+                                         &Receiver::Callback, &receiver_),
                   0);
     }
     RawPty pty_;
@@ -49,6 +40,7 @@ class CallbackTest : public SerialTest {
 };
 
 TEST_F(CallbackTest, FortyBytesAtOnceGiveOneRunThatTakesTheFirstFrame) {
+    receiver_.readFrame = true;
     std::vector<std::uint8_t> bytes(40);
     for (std::size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<std::uint8_t>(i + 1);
@@ -57,7 +49,7 @@ TEST_F(CallbackTest, FortyBytesAtOnceGiveOneRunThatTakesTheFirstFrame) {
     EXPECT_EQ(receiver_.receiveRuns, 1);
     EXPECT_EQ(receiver_.frame[0], 1);
     EXPECT_EQ(receiver_.frame[35], 36);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 0);  // the other 4 were flushed
+    EXPECT_EQ(rs_.GetInQLen(kPort), 0);  // the other 4 were flushed
 }
 
 TEST_F(CallbackTest, LoneEventCharacterGivesNoReceiveEvent) {
@@ -65,66 +57,55 @@ TEST_F(CallbackTest, LoneEventCharacterGivesNoReceiveEvent) {
     Pump(0.2);
     EXPECT_EQ(receiver_.receiveRuns, 0);
     EXPECT_EQ(receiver_.flagRuns, 1);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 1);
+    EXPECT_EQ(rs_.GetInQLen(kPort), 1);
 }
 
-TEST_F(CallbackTest, FrameInPiecesRunsOnceTheCountIsReached) {
-    receiver_.readFrame = false;
+TEST_F(CallbackTest, RunsOnceTheCountIsReachedAndOnlyInEventDispatch) {
     pty_.Send(std::vector<std::uint8_t>(20, 0x01));
     Pump(0.15);
     EXPECT_EQ(receiver_.receiveRuns, 0);
     pty_.Send(std::vector<std::uint8_t>(16, 0x02));
+    int waiting = 0;
+    for (const double end = Now() + 2.0; waiting < 36 && Now() < end;)
+        waiting = rs_.GetInQLen(kPort);
+    ASSERT_EQ(waiting, 36);
+    EXPECT_EQ(receiver_.receiveRuns, 0);
     Pump(0.15);
     EXPECT_EQ(receiver_.receiveRuns, 1);
     pty_.Send({0x03});  // new bytes with the count still reached: runs again
     Pump(0.15);
     EXPECT_EQ(receiver_.receiveRuns, 2);
-}
-
-TEST_F(CallbackTest, NeverRunsInsideReadsAndIsDeferredToEventDispatch) {
-    pty_.Send(std::vector<std::uint8_t>(36, 0x11));
-    int waiting = 0;
-    for (const double end = Now() + 2.0; waiting < 36 && Now() < end;)
-        waiting = rs_->GetInQLen(kPort);
-    ASSERT_EQ(waiting, 36);
-    EXPECT_EQ(receiver_.receiveRuns, 0);
-    Pump(0.1);
-    EXPECT_EQ(receiver_.receiveRuns, 1);
     EXPECT_EQ(receiver_.maxDepth, 1);
 }
 
-TEST_F(CallbackTest, FullInputQueueResumesAfterARead) {
-    receiver_.readFrame = false;
-    pty_.Send(std::vector<std::uint8_t>(5000, 0x01));  // more than the 4096-byte queue
-    Pump(0.2);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 4096);
+TEST_F(CallbackTest, FullInputQueueResumesAfterAReadOrAFlush) {
     std::vector<std::uint8_t> buffer(4096);
-    EXPECT_EQ(rs_->ComRd(kPort, buffer.data(), 4096), 4096);
-    const int runs = receiver_.receiveRuns;
-    pty_.Send(std::vector<std::uint8_t>(36, 0x02));
-    Pump(0.2);  // the rest comes in through event dispatch alone
-    EXPECT_GT(receiver_.receiveRuns, runs);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 5000 - 4096 + 36);
-}
-
-TEST_F(CallbackTest, FullInputQueueResumesAfterAFlush) {
-    receiver_.readFrame = false;
-    pty_.Send(std::vector<std::uint8_t>(5000, 0x01));
-    Pump(0.2);
-    EXPECT_EQ(rs_->FlushInQ(kPort), 0);
-    const int runs = receiver_.receiveRuns;
-    pty_.Send(std::vector<std::uint8_t>(36, 0x02));
-    Pump(0.2);
-    EXPECT_EQ(receiver_.receiveRuns, runs + 1);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 36);
+    for (bool flush : {false, true}) {
+        pty_.Send(std::vector<std::uint8_t>(5000, 0x01));  // more than the 4096-byte queue
+        int most = 0;
+        for (const double end = Now() + 0.3; Now() < end;)
+            most = std::max(most, rs_.GetInQLen(kPort));
+        EXPECT_EQ(most, 4096);
+        Pump(0.2);
+        EXPECT_EQ(rs_.GetInQLen(kPort), 4096);
+        EXPECT_TRUE(rs_.IsOpen(kPort));
+        EXPECT_EQ(flush ? rs_.FlushInQ(kPort) : rs_.ComRd(kPort, buffer.data(), 4096),
+                  flush ? 0 : 4096);
+        const int runs = receiver_.receiveRuns;
+        pty_.Send(std::vector<std::uint8_t>(36, 0x02));
+        Pump(0.2);  // the rest comes in through event dispatch alone
+        EXPECT_GT(receiver_.receiveRuns, runs) << flush;
+        EXPECT_EQ(rs_.GetInQLen(kPort), flush ? 36 : 5000 - 4096 + 36);
+        rs_.FlushInQ(kPort);
+    }
 }
 
 TEST_F(CallbackTest, RemovedCallbackLeavesBytesForTheReader) {
-    ASSERT_EQ(rs_->InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0);
+    ASSERT_EQ(rs_.InstallComCallback(kPort, 0, 36, 0x55, nullptr, nullptr), 0);
     pty_.Send(std::vector<std::uint8_t>(128, 0x55));
     Pump(0.2);
     EXPECT_EQ(receiver_.receiveRuns + receiver_.flagRuns, 0);
-    EXPECT_EQ(rs_->GetInQLen(kPort), 128);
+    EXPECT_EQ(rs_.GetInQLen(kPort), 128);
 }
 
 }  // namespace

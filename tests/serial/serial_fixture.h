@@ -1,16 +1,19 @@
 // Shared set-up of the serial tests: the toolkit and engine, a simulated sensor on a real
-// pseudo-terminal, and a bare pseudo-terminal whose master side the test drives itself.
+// pseudo-terminal, and a bare raw pseudo-terminal whose master side the test drives itself.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
-#include <array>
-#include <cstdint>
+#include <chrono>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "engine.h"
+#include "options.h"
+#include "protocol.h"
 #include "pty_server.h"
 #include "rs232.h"
 
@@ -19,44 +22,77 @@ namespace serialtest {
 inline constexpr int kPort = 1;
 inline constexpr int kOtherPort = 2;
 
-// The master side of a pseudo-terminal; the test plays the device.
-class RawPty {
-  public:
-    RawPty();
-    ~RawPty();
-    const std::string& slavePath() const { return path_; }
-    void Send(const std::vector<std::uint8_t>& bytes);
-    void Close();
+inline double Now() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
 
-  private:
-    int master_ = -1;
-    std::string path_;
-};
-
-std::array<std::uint8_t, 36> Request(std::uint16_t code, std::uint16_t firstWord = 0);
-double Now();
 // CPU seconds (user + system) used by this process so far.
-double CpuSeconds();
+inline double CpuSeconds() {
+    rusage u{};
+    ::getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The master side of a pseudo-terminal, raw before the port opens it; the test plays the device.
+struct RawPty {
+    RawPty() {
+        termios raw{};
+        ::cfmakeraw(&raw);
+        char name[128] = {};
+        int slave = -1;
+        if (::openpty(&master, &slave, name, &raw, nullptr) == 0) ::close(slave);
+        path = name;
+    }
+    ~RawPty() { ::close(master); }
+    void Send(const std::vector<std::uint8_t>& bytes) {
+        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), std::ssize(bytes));
+    }
+    int master = -1;
+    std::string path;
+};
 
 class SerialTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite();
-    static void TearDownTestSuite();
-    void SetUp() override;
-    void TearDown() override;
+    static void SetUpTestSuite() {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        toolkit_ = std::make_unique<platform::Toolkit>();
+        ASSERT_TRUE(toolkit_->ok());
+        engine_ = std::make_unique<platform::Engine>();
+    }
+    static void TearDownTestSuite() {
+        engine_.reset();
+        toolkit_.reset();
+    }
 
-    // Starts a simulated sensor with the given options (tavrix-sim syntax) and opens kPort on it.
-    void StartSensor(const std::string& options = "--baud 0");
-    int OpenPort(int port, const std::string& device);
+    // Starts a simulated sensor (tavrix-sim options) and opens kPort on it.
+    void StartSensor(const std::string& options = "--baud 0") {
+        const sim::ParsedOptions p = sim::ParseOptionString(options);
+        ASSERT_TRUE(p.ok) << p.error;
+        sensor_ = std::make_unique<sim::PtyServer>(
+            p.options.sensor, sim::ServerOptions{p.options.baud, p.options.faults, {}});
+        ASSERT_TRUE(sensor_->Start()) << sensor_->error();
+        ASSERT_EQ(OpenPort(kPort, sensor_->slavePath()), 0);
+    }
+    int OpenPort(int port, const std::string& device) {
+        const int r = rs_.OpenComConfig(port, device, 19200, 0, 8, 1, 4096, 4096);
+        if (r == 0) rs_.SetComTime(port, 2.0);
+        return r;
+    }
     // Dispatches events for the given seconds, as the program's waits do.
-    void Pump(double seconds);
-    // Writes a request; returns ComWrt's result.
-    int Send(std::uint16_t code, std::uint16_t firstWord = 0);
+    void Pump(double seconds) {
+        for (const double end = Now() + seconds; Now() < end;)
+            engine_->ProcessSystemEvents();
+    }
+    int Send(std::uint16_t code, std::uint16_t firstWord = 0, int port = kPort) {
+        const sim::Frame frame = sim::MakeFrame(sim::kRequestSync, code, sim::Words{firstWord});
+        return rs_.ComWrt(port, frame.data(), 36);
+    }
 
-    static platform::Toolkit* toolkit_;
-    static platform::Engine* engine_;
-    std::unique_ptr<platform::Rs232> rs_;
-    std::unique_ptr<sim::PtyServer> sensor_;
+    inline static std::unique_ptr<platform::Toolkit> toolkit_;
+    inline static std::unique_ptr<platform::Engine> engine_;
+    std::unique_ptr<sim::PtyServer> sensor_;  // outlives the port
+    platform::Rs232 rs_{*engine_};
 };
 
 }  // namespace serialtest

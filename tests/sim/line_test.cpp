@@ -1,8 +1,10 @@
-// Frames from a byte stream, and fault shaping of answers.
+// The line seen by the simulator: frames from a byte stream, fault shaping of answers, and the
+// options that set both up.
 #include <gtest/gtest.h>
 
 #include "faults.h"
 #include "frame_assembler.h"
+#include "options.h"
 
 namespace sim {
 namespace {
@@ -10,81 +12,93 @@ namespace {
 TEST(FrameAssembler, ResynchronisesAfterGarbage) {
     const Frame a = MakeFrame(kRequestSync, RUN, DefaultRecord());
     const Frame b = MakeFrame(kRequestSync, GET_RAM, {});
-    std::vector<std::uint8_t> stream = {0x55, 0x00, 0x12, 0xAA, 0x00};  // junk, then a header
+    std::vector<std::uint8_t> stream = {0x55, 0x00, 0x12, 0xAA, 0x00};
     stream.insert(stream.end(), a.begin(), a.end());
-    stream.insert(stream.end(), {0x00, 0x00, 0x56, 0x01});  // junk that almost is a header
+    stream.insert(stream.end(), {0x00, 0x00, 0x56, 0x01});  // almost a header
     stream.insert(stream.end(), b.begin(), b.end());
-    FrameAssembler asm_;
-    // Byte by byte, as a slow line delivers them.
+    FrameAssembler assembler;
     std::vector<Frame> frames;
     for (std::uint8_t byte : stream) {
-        asm_.Feed({&byte, 1});
-        while (auto f = asm_.Next())
+        assembler.Feed({&byte, 1});
+        while (auto f = assembler.Next())
             frames.push_back(*f);
     }
-    ASSERT_EQ(frames.size(), 2u);
-    EXPECT_EQ(frames[0], a);
-    EXPECT_EQ(frames[1], b);
-    EXPECT_EQ(asm_.discarded(), 9);
-    EXPECT_EQ(asm_.pending(), 0u);
+    EXPECT_EQ(frames, (std::vector<Frame>{a, b}));
+    EXPECT_EQ(assembler.discarded(), 9);
+    EXPECT_EQ(assembler.pending(), 0u);
 }
 
 TEST(FaultInjector, ShapesAnswers) {
     const Frame frame = MakeFrame(kAnswerSync, GET_HARDWARE, {});
     const Answer framed{AnswerKind::Frame, {frame.begin(), frame.end()}};
     const Answer block{AnswerKind::Raw, std::vector<std::uint8_t>(128, 1)};
-    struct Case {
-        const char* what;
-        Fault fault;
-        const Answer& answer;
-        std::size_t bytes;
-        std::uint8_t first;
-        std::uint16_t echo;  // word at bytes 2-3 of a framed reply (0: not checked)
-    };
-    const Case cases[] = {
-        {"silent", {FaultKind::Silent}, framed, 0, 0, 0},
-        {"short frame", {FaultKind::ShortFrame, 20}, framed, 20, 0x00, 10},
-        {"short frame leaves blocks", {FaultKind::ShortFrame, 20}, block, 128, 1, 0},
-        {"short block", {FaultKind::ShortBlock, 100}, block, 100, 1, 0},
-        {"trailing", {FaultKind::Trailing, 4}, framed, 40, 0x00, 10},
-        {"garbage", {FaultKind::Garbage, 3}, framed, 39, 0xC3, 0},
-        {"wrong sync", {FaultKind::WrongSync}, framed, 36, 0xAA, 10},
-        {"wrong echo", {FaultKind::WrongEcho, 11}, framed, 36, 0x00, 11},
-        {"other code untouched", {FaultKind::Silent, 0, RUN}, framed, 36, 0x00, 10},
-    };
-    for (const Case& c : cases) {
-        FaultInjector inj({c.fault});
-        const Reply r = inj.Apply(GET_HARDWARE, c.answer);
-        ASSERT_EQ(r.bytes.size(), c.bytes) << c.what;
-        if (c.bytes > 0) {
-            EXPECT_EQ(r.bytes[0], c.first) << c.what;
-        }
-        if (c.echo != 0) {
-            EXPECT_EQ(GetWord(&r.bytes[2]), c.echo) << c.what;
-        }
+    using enum FaultKind;
+    // Fault, answer, reply bytes, first byte, echo word of a framed reply (0: not checked).
+    // clang-format off
+    const std::tuple<Fault, const Answer&, std::size_t, int, int> cases[] = {
+        {{Silent}, framed, 0, 0, 0},           {{ShortFrame, 20}, framed, 20, 0x00, 10},
+        {{ShortFrame, 20}, block, 128, 1, 0},  {{ShortBlock, 100}, block, 100, 1, 0},
+        {{Trailing, 4}, framed, 40, 0x00, 10}, {{Garbage, 3}, framed, 39, 0xC3, 0},
+        {{WrongSync}, framed, 36, 0xAA, 10},   {{WrongEcho, 11}, framed, 36, 0x00, 11},
+        {{Silent, 0, RUN}, framed, 36, 0x00, 10}};  // other codes untouched
+    // clang-format on
+    for (const auto& [fault, answer, bytes, first, echo] : cases) {
+        const Reply r = FaultInjector({fault}).Apply(GET_HARDWARE, answer);
+        const int kind = static_cast<int>(fault.kind);
+        ASSERT_EQ(r.bytes.size(), bytes) << kind;
+        EXPECT_TRUE(bytes == 0 || r.bytes[0] == first) << kind;
+        EXPECT_TRUE(echo == 0 || GetWord(&r.bytes[2]) == echo) << kind;
     }
-}
 
-TEST(FaultInjector, CountsRequestsForAfterFaults) {
-    const Answer framed{AnswerKind::Frame, std::vector<std::uint8_t>(36, 0)};
-    FaultInjector silentAfter({{FaultKind::SilentAfter, 2, RUN}});
-    EXPECT_EQ(silentAfter.Apply(RUN, framed).bytes.size(), 36u);
-    EXPECT_EQ(silentAfter.Apply(GET_RAM, framed).bytes.size(), 36u);  // not counted
-    EXPECT_EQ(silentAfter.Apply(RUN, framed).bytes.size(), 36u);
-    EXPECT_EQ(silentAfter.Apply(RUN, framed).bytes.size(), 0u);
-
-    FaultInjector hangUp({{FaultKind::HangUp, 1}});
-    EXPECT_FALSE(hangUp.Apply(RUN, framed).hangUp);
-    EXPECT_TRUE(hangUp.Apply(RUN, framed).hangUp);
-
-    FaultInjector flood({{FaultKind::Flood, 2.5}, {FaultKind::Delay, 1.6}});
-    const Reply first = flood.Apply(RUN, framed);
+    const Answer answer{AnswerKind::Frame, std::vector<std::uint8_t>(36, 0)};
+    FaultInjector silentAfter({{SilentAfter, 2, RUN}});
+    for (int code : {RUN, GET_RAM, RUN})  // only RUN requests count
+        EXPECT_EQ(silentAfter.Apply(code, answer).bytes.size(), 36u);
+    EXPECT_EQ(silentAfter.Apply(RUN, answer).bytes.size(), 0u);
+    FaultInjector hangUp({{HangUp, 1}});
+    EXPECT_FALSE(hangUp.Apply(RUN, answer).hangUp);
+    EXPECT_TRUE(hangUp.Apply(RUN, answer).hangUp);
+    FaultInjector flood({{Flood, 2.5}, {Delay, 1.6}});
+    const Reply first = flood.Apply(RUN, answer), second = flood.Apply(RUN, answer);
     EXPECT_EQ(first.floodSeconds, 2.5);
     EXPECT_TRUE(first.bytes.empty());
-    const Reply second = flood.Apply(RUN, framed);  // the flood fires once
-    EXPECT_EQ(second.floodSeconds, 0);
+    EXPECT_EQ(second.floodSeconds, 0);  // the flood fires once
     EXPECT_EQ(second.delay, 1.6);
     EXPECT_EQ(second.bytes.size(), 36u);
+}
+
+TEST(Options, DefaultsSettingsAndErrors) {
+    const ParsedOptions d = ParseOptions({});
+    ASSERT_TRUE(d.ok);
+    EXPECT_EQ(d.options.baud, 19200);
+    EXPECT_EQ(d.options.sensor.profile, HardwareProfile{});
+    EXPECT_TRUE(d.options.faults.empty());
+
+    const ParsedOptions p = ParseOptionString(
+        "--board 400 --sensor=101 --subpixel 8192 --maxpixel 0x400 --firmware 'Line sensor 2' "
+        "--baud 0 --fault silent-after=3 --fault delay=1.6@8 --fault hang-up --log");
+    ASSERT_TRUE(p.ok) << p.error;
+    const HardwareProfile& h = p.options.sensor.profile;
+    // ccdpixE follows the sub-pixel scale.
+    EXPECT_EQ(std::tuple(h.pcbtype, h.ccdtype, h.ccdsubpixel, h.ccdpixE, h.ccdmaxpixel),
+              std::tuple(400, 101, 8192, 8192, 1024));
+    EXPECT_EQ(h.ccdmaxpixelX8, 8192);
+    EXPECT_EQ(p.options.sensor.firmware, "Line sensor 2");
+    EXPECT_EQ(p.options.baud, 0);
+    EXPECT_TRUE(p.options.log);
+    const std::vector<Fault> expected = {
+        {FaultKind::SilentAfter, 3, -1}, {FaultKind::Delay, 1.6, 8}, {FaultKind::HangUp, 0, -1}};
+    EXPECT_EQ(p.options.faults, expected);
+
+    for (const char* text :
+         {"--board", "--board 70000", "--board -1", "--board 12x", "--colour red", "stray",
+          "--fault", "--fault melt", "--fault delay", "--fault delay=-1", "--fault delay=nan",
+          "--fault silent=2", "--fault short-frame=x", "--fault wrong-sync@99999",
+          "--firmware 'open", "--log=1"}) {
+        const ParsedOptions bad = ParseOptionString(text);
+        EXPECT_FALSE(bad.ok) << text;
+        EXPECT_FALSE(bad.error.empty()) << text;
+    }
 }
 
 }  // namespace

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,14 +11,12 @@
 
 #include "pty_server.h"
 
-extern char** environ;
-
 namespace sim {
 namespace {
 
 double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // Reads until `count` bytes (or, with `line`, a line end) have come, or `seconds` pass.
@@ -37,30 +34,22 @@ std::string ReadFor(int fd, std::size_t count, double seconds, bool line = false
     return got;
 }
 
-void Write(int fd, const std::vector<std::uint8_t>& bytes) {
-    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
-}
-
-std::vector<std::uint8_t> Request(std::uint16_t code, std::uint16_t firstWord = 0) {
+// Writes a request frame, after `before` (stray bytes) when given.
+void Request(int fd, std::uint16_t code, std::uint16_t firstWord = 0,
+             std::vector<std::uint8_t> before = {}) {
     const Frame f = MakeFrame(kRequestSync, code, Words{firstWord});
-    return {f.begin(), f.end()};
+    before.insert(before.end(), f.begin(), f.end());
+    ASSERT_EQ(::write(fd, before.data(), before.size()), static_cast<ssize_t>(before.size()));
 }
 
 std::uint16_t WordAt(const std::string& bytes, int offset) {
     return GetWord(reinterpret_cast<const std::uint8_t*>(bytes.data()) + offset);
 }
 
-ServerOptions Line(long baud, std::vector<Fault> faults = {}) {
-    ServerOptions o;
-    o.baud = baud;
-    o.faults = std::move(faults);
-    return o;
-}
-
 class PtyServerTest : public ::testing::Test {
   protected:
-    void Start(const ServerOptions& options) {
-        server_ = std::make_unique<PtyServer>(SensorConfig{}, options);
+    void Start(long baud, std::vector<Fault> faults = {}) {
+        server_ = std::make_unique<PtyServer>(SensorConfig{}, ServerOptions{baud, faults, {}});
         ASSERT_TRUE(server_->Start()) << server_->error();
         fd_ = ::open(server_->slavePath().c_str(), O_RDWR | O_NOCTTY);
         ASSERT_GE(fd_, 0);
@@ -71,13 +60,11 @@ class PtyServerTest : public ::testing::Test {
 };
 
 TEST_F(PtyServerTest, AnswersAfterGarbageAndDropsAStalePartialFrame) {
-    Start(Line(0));
-    Write(fd_, {0x12, 0x00, 0x55, 0x00});  // junk, then a frame that never completes
-    ::usleep(600000);                      // the sensor forgets it
-    std::vector<std::uint8_t> stream = {0xFF, 0x00, 0xAA};
-    const auto request = Request(GET_HARDWARE);
-    stream.insert(stream.end(), request.begin(), request.end());
-    Write(fd_, stream);
+    Start(0);
+    const std::vector<std::uint8_t> partial = {0x12, 0x00, 0x55, 0x00};  // never completes
+    ASSERT_EQ(::write(fd_, partial.data(), partial.size()), 4);
+    ::usleep(600000);
+    Request(fd_, GET_HARDWARE, 0, {0xFF, 0x00, 0xAA});
     const std::string answer = ReadFor(fd_, 36, 2.0);
     ASSERT_EQ(answer.size(), 36u);
     EXPECT_EQ(WordAt(answer, 2), GET_HARDWARE);
@@ -85,24 +72,24 @@ TEST_F(PtyServerTest, AnswersAfterGarbageAndDropsAStalePartialFrame) {
 }
 
 TEST_F(PtyServerTest, DelayAndFaultChangesAtRunTime) {
-    Start(Line(0, {{FaultKind::Delay, 0.3, RUN}}));
+    Start(0, {{FaultKind::Delay, 0.3, RUN}});
     double start = Now();
-    Write(fd_, Request(RUN));
+    Request(fd_, RUN);
     EXPECT_EQ(ReadFor(fd_, 36, 2.0).size(), 36u);
     EXPECT_GT(Now() - start, 0.25);
     server_->SetFaults({{FaultKind::Silent}});
-    Write(fd_, Request(RUN));
+    Request(fd_, RUN);
     EXPECT_TRUE(ReadFor(fd_, 36, 0.3).empty());
     server_->SetFaults({});
     start = Now();
-    Write(fd_, Request(RUN));
+    Request(fd_, RUN);
     EXPECT_EQ(ReadFor(fd_, 36, 2.0).size(), 36u);
     EXPECT_LT(Now() - start, 0.25);
 }
 
 TEST_F(PtyServerTest, FloodsHangsUpAndStopsPromptly) {
-    Start(Line(19200, {{FaultKind::Flood, 30}}));
-    Write(fd_, Request(LINE_CHECK));
+    Start(19200, {{FaultKind::Flood, 30}});
+    Request(fd_, LINE_CHECK);
     EXPECT_EQ(ReadFor(fd_, 64, 1.0), std::string(64, 0x55));
     server_->HangUp();
     for (const double end = Now() + 1.0; server_->serving() && Now() < end;)
@@ -114,30 +101,24 @@ TEST_F(PtyServerTest, FloodsHangsUpAndStopsPromptly) {
 }
 
 TEST(Program, AnswersOnThePrintedPathUntilItsInputEnds) {
-    std::string program =
-        (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tavrix-sim").string();
+    const std::string program =
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "tavrix-sim";
     int in[2], out[2];
-    ASSERT_EQ(::pipe(in), 0);
-    ASSERT_EQ(::pipe(out), 0);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, in[1]);
-    posix_spawn_file_actions_addclose(&actions, out[0]);
-    char* argv[] = {program.data(), const_cast<char*>("--baud=0"), nullptr};
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
+    ASSERT_EQ(::pipe2(in, O_CLOEXEC) | ::pipe2(out, O_CLOEXEC), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(in[0], STDIN_FILENO);
+        ::dup2(out[1], STDOUT_FILENO);
+        ::execl(program.c_str(), program.c_str(), "--baud=0", nullptr);
+        ::_exit(127);
+    }
     ::close(in[0]);
     ::close(out[1]);
-
     const std::string line = ReadFor(out[0], 256, 5.0, true);
     ASSERT_NE(line.find('\n'), std::string::npos) << line;
-    const std::string path = line.substr(0, line.find('\n'));
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    ASSERT_GE(fd, 0) << path;
-    Write(fd, Request(LINE_CHECK, 0xBEEF));
+    const int fd = ::open(line.substr(0, line.find('\n')).c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(fd, 0) << line;
+    Request(fd, LINE_CHECK, 0xBEEF);
     const std::string answer = ReadFor(fd, 36, 2.0);
     ASSERT_EQ(answer.size(), 36u);
     EXPECT_EQ(WordAt(answer, 0), kAnswerSync);

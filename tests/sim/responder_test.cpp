@@ -1,5 +1,8 @@
-// The simulated sensor's answers, per command code.
+// The simulated sensor's answers per command code, and run results that agree with its image.
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
 
 #include "responder.h"
 
@@ -10,59 +13,53 @@ Frame Req(std::uint16_t code, const Words& payload = {}) {
     return MakeFrame(kRequestSync, code, payload);
 }
 
-SensorConfig Board(std::uint16_t board) {
+Words Record(std::initializer_list<std::pair<int, int>> fields) {
+    Words w = DefaultRecord();
+    for (auto [index, value] : fields)
+        w[index] = value;
+    return w;
+}
+
+Responder OnBoard(std::uint16_t board) {
     SensorConfig c;
     c.profile.pcbtype = board;
     c.firmware = "V1.52 test";
-    return c;
+    return Responder(c);
 }
 
-TEST(Responder, AnswerShapePerCode) {
-    struct Case {
-        std::uint16_t board;
-        std::uint16_t code;
-        bool zeroPayload;
-        AnswerKind kind;
-        std::size_t bytes;
-    };
-    const Case cases[] = {
-        {0, SEND_RAM, false, AnswerKind::Frame, 36},
-        {0, GET_RAM, true, AnswerKind::Frame, 36},
-        {0, SEND_EEPROM, false, AnswerKind::Frame, 36},
-        {0, GET_EEPROM, true, AnswerKind::Frame, 36},
-        {0, LINE_CHECK, false, AnswerKind::Frame, 36},
-        {0, TEACH, false, AnswerKind::Frame, 36},
-        {0, GET_VERSION, false, AnswerKind::Raw, 72},
-        {400, GET_VERSION, false, AnswerKind::Raw, 72},
-        {0, RUN, false, AnswerKind::Frame, 36},
-        {0, GET_DATA64, true, AnswerKind::Raw, 128},
-        {0, GET_HARDWARE, false, AnswerKind::Frame, 36},
-        // Code 11: a reset on boards 0 and 100; the 256-word image elsewhere when all zero.
-        {0, RESET_MAXMIN, true, AnswerKind::Frame, 36},
-        {100, RESET_MAXMIN, true, AnswerKind::Frame, 36},
-        {400, RESET_MAXMIN, true, AnswerKind::Raw, 512},
-        {400, RESET_MAXMIN, false, AnswerKind::Frame, 36},
-        {0, 0, true, AnswerKind::None, 0},
-        {0, 12, true, AnswerKind::None, 0},
-    };
-    for (const Case& c : cases) {
-        Responder r(Board(c.board));
-        const Answer a = r.Respond(Req(c.code, c.zeroPayload ? Words{} : DefaultRecord()));
-        EXPECT_EQ(a.kind, c.kind) << "board " << c.board << " code " << c.code;
-        ASSERT_EQ(a.bytes.size(), c.bytes) << "board " << c.board << " code " << c.code;
-        if (a.kind == AnswerKind::Frame) {
+TEST(Responder, AnswerPerCode) {
+    // Board, code, all-zero payload, answer bytes (36: a frame echoing the code; 0: none).
+    // Code 11 is a reset on boards 0 and 100, the 256-word image elsewhere when all zero.
+    // clang-format off
+    const std::tuple<int, int, bool, std::size_t> cases[] = {
+        {0, SEND_RAM, false, 36}, {0, GET_RAM, true, 36}, {0, SEND_EEPROM, false, 36},
+        {0, GET_EEPROM, true, 36}, {0, LINE_CHECK, false, 36}, {0, TEACH, false, 36},
+        {0, GET_VERSION, false, 72}, {400, GET_VERSION, false, 72}, {0, RUN, false, 36},
+        {0, GET_DATA64, true, 128}, {0, GET_HARDWARE, false, 36}, {0, 0, true, 0}, {0, 12, true, 0},
+        {0, RESET_MAXMIN, true, 36}, {100, RESET_MAXMIN, true, 36}, {400, RESET_MAXMIN, true, 512},
+        {400, RESET_MAXMIN, false, 36}};
+    // clang-format on
+    for (auto [board, code, zero, bytes] : cases) {
+        const Answer a = OnBoard(board).Respond(Req(code, zero ? Words{} : DefaultRecord()));
+        ASSERT_EQ(a.bytes.size(), bytes) << "board " << board << " code " << code;
+        EXPECT_EQ(a.kind, bytes == 36  ? AnswerKind::Frame
+                          : bytes == 0 ? AnswerKind::None
+                                       : AnswerKind::Raw);
+        if (bytes == 36) {
             EXPECT_EQ(GetWord(&a.bytes[0]), kAnswerSync);
-            EXPECT_EQ(GetWord(&a.bytes[2]), c.code);
+            EXPECT_EQ(GetWord(&a.bytes[2]), code);
         }
     }
+    const Answer word = OnBoard(0).Respond(Req(GET_VERSION));  // a character per word
+    EXPECT_EQ(std::string({char(word.bytes[1]), char(word.bytes[3])}), "V1");
+    EXPECT_EQ(word.bytes[0] | word.bytes[2 * 10 + 1], 0);  // 10 characters, then a zero word
+    const Answer plain = OnBoard(400).Respond(Req(GET_VERSION));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(plain.bytes.data())), "V1.52 test");
 }
 
-TEST(Responder, RecordsAreStoredAndReadBack) {
+TEST(Responder, RecordsTeachAndMaxMinReset) {
     Responder r;
-    Words ram = DefaultRecord();
-    ram[kPower] = 0xFFFF;
-    Words eeprom = DefaultRecord();
-    eeprom[kTTol] = 42;
+    const Words ram = Record({{kPower, 0xFFFF}}), eeprom = Record({{kTTol, 42}});
     r.Respond(Req(SEND_RAM, ram));
     EXPECT_EQ(r.ram(), ram);
     EXPECT_EQ(r.eeprom(), DefaultRecord());
@@ -71,34 +68,7 @@ TEST(Responder, RecordsAreStoredAndReadBack) {
     EXPECT_EQ(r.ram(), eeprom);
     const Answer a = r.Respond(Req(GET_EEPROM));
     EXPECT_EQ(PayloadOf(std::span<const std::uint8_t, 36>(a.bytes.data(), 36)), eeprom);
-    EXPECT_NE(DefaultRecord()[kPara12], 0);
-    EXPECT_NE(DefaultRecord()[kPara13], 0);
-}
 
-TEST(Responder, VersionTextByBoardType) {
-    Responder word(Board(0));
-    const Answer w = word.Respond(Req(GET_VERSION));
-    EXPECT_EQ(w.bytes[0], 0);
-    EXPECT_EQ(w.bytes[1], 'V');
-    EXPECT_EQ(w.bytes[3], '1');
-    EXPECT_EQ(w.bytes[2 * 10 + 1], 0);  // "V1.52 test" has 10 characters
-    Responder plain(Board(400));
-    const Answer p = plain.Respond(Req(GET_VERSION));
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(p.bytes.data())), "V1.52 test");
-}
-
-TEST(Responder, HardwareProfileWords) {
-    SensorConfig c;
-    c.profile = {102, 768, 350, 100, 6144, 2048, 1536, 221};
-    Responder r(c);
-    const Answer a = r.Respond(Req(GET_HARDWARE));
-    const std::uint16_t expected[] = {102, 768, 350, 100, 6144, 2048, 0, 1536, 221};
-    for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(GetWord(&a.bytes[4 + 2 * i]), expected[i]) << i;
-}
-
-TEST(Responder, TeachTakesTheMeasuredValueAndResetRestartsMaxMin) {
-    Responder r;
     for (int i = 0; i < 50; ++i)
         r.Respond(Req(RUN));
     const Words last = r.lastRun();
@@ -112,31 +82,93 @@ TEST(Responder, TeachTakesTheMeasuredValueAndResetRestartsMaxMin) {
     EXPECT_EQ(r.lastRun()[kAnaMin], r.lastRun()[kMvalue]);
 }
 
-TEST(Responder, ImageBlocksFollowTheOffset) {
-    Responder r;
+TEST(Responder, HardwareProfileImageBlocksAndLog) {
+    SensorConfig c;
+    c.profile = {102, 768, 350, 100, 6144, 2048, 1536, 221};
+    Responder r(c);
+    const Answer hw = r.Respond(Req(GET_HARDWARE));
+    const std::uint16_t expected[] = {102, 768, 350, 100, 6144, 2048, 0, 1536, 221};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(GetWord(&hw.bytes[4 + 2 * i]), expected[i]) << i;
+
     r.Respond(Req(RUN));
     for (std::uint16_t offset : {0, 64, 128, 192, 250}) {
         const Answer a = r.Respond(Req(GET_DATA64, Words{offset, offset == 192}));
         for (int i = 0; i < kBlockWords; ++i) {
-            const std::uint16_t expected = offset + i < kImageSamples ? r.image()[offset + i] : 0;
-            ASSERT_EQ(GetWord(&a.bytes[2 * i]), expected) << offset << "+" << i;
+            const std::uint16_t want = offset + i < kImageSamples ? r.image()[offset + i] : 0;
+            ASSERT_EQ(GetWord(&a.bytes[2 * i]), want) << offset << "+" << i;
         }
     }
-}
 
-TEST(Responder, EveryRequestIsLogged) {
-    Responder r;
     r.SetLogLimit(2);
-    r.Respond(Req(LINE_CHECK), 1.0);
-    r.Respond(Req(42), 2.0);
     Frame bad = Req(GET_RAM);
     bad[1] = 0x56;
     EXPECT_EQ(r.Respond(bad, 3.0).kind, AnswerKind::None);
     ASSERT_EQ(r.log().size(), 2u);
-    EXPECT_EQ(r.requestCount(), 3);
-    EXPECT_EQ(r.log()[0].code, 42);
+    EXPECT_EQ(r.requestCount(), 8);
+    EXPECT_EQ(r.log()[0].code, GET_DATA64);
     EXPECT_EQ(r.log()[1].time, 3.0);
     EXPECT_EQ(r.log()[1].bytes, bad);
+}
+
+// The image crosses `threshold` next to a sub-pixel position (rounding may carry a crossing late
+// in sample i over to i + 1).
+bool CrossesNear(const Image& img, int position, int factor, int threshold) {
+    auto crosses = [&](int i) {
+        return i >= 0 && i + 1 < kImageSamples && (img[i] < threshold) != (img[i + 1] < threshold);
+    };
+    return crosses(position / factor) || crosses(position / factor - 1);
+}
+
+TEST(Scene, RunResultAgreesWithTheImage) {
+    // Sub-pixel scale, polarity, eMode, threshold.
+    const std::tuple<int, int, int, int> cases[] = {{1024, 1, 0, 512},
+                                                    {1024, 1, 1, 512},
+                                                    {1024, 0, 2, 400},
+                                                    {8192, 1, 3, 512},
+                                                    {2048, 0, 4, 600}};
+    for (auto [subpixel, polarity, eMode, vThd] : cases) {
+        SensorConfig config;
+        config.profile.ccdsubpixel = subpixel;
+        Responder r(config);
+        r.Respond(
+            Req(SEND_RAM,
+                Record({{kPolarity, polarity}, {kEMode, eMode}, {kVThd, vThd}, {kEEnd, 65535}})));
+        const int f = SubpixelFactor(subpixel);
+        std::set<int> lefts;
+        for (int step = 0; step < 400; ++step) {
+            r.Respond(Req(RUN));
+            const Words& w = r.lastRun();
+            const Image& img = r.image();
+            const int left = w[kLedge], right = w[kRedge], centre = (left + right) / 2;
+            ASSERT_EQ(w[kEdcnt], 2) << step;
+            ASSERT_TRUE(CrossesNear(img, left, f, vThd) && CrossesNear(img, right, f, vThd))
+                << step;
+            // The object lies between the edges: dark for polarity 1, bright for 0.
+            ASSERT_EQ(img[centre / f] < vThd, polarity == 1) << step;
+            ASSERT_LE(*std::max_element(img.begin(), img.end()), 1023);
+            const int expected[] = {left, right, right - left, centre, centre};
+            ASSERT_EQ(w[kMvalue], expected[eMode]);
+            ASSERT_EQ(w[kMvStart], left);
+            ASSERT_EQ(w[kMvEnd], right);
+            ASSERT_TRUE(w[kAnaMin] <= w[kMvalue] && w[kMvalue] <= w[kAnaMax]);
+            lefts.insert(left);
+        }
+        EXPECT_GT(lefts.size(), 50u) << "the object moves";
+    }
+
+    // The edge window and the threshold limit the edges found.
+    Responder r;
+    r.Respond(Req(RUN));
+    const int left = r.lastRun()[kLedge];
+    const std::tuple<int, int, int, int> limits[] = {
+        {left + 8, 1024, 512, 1}, {1, left - 8, 512, 0}, {1, 1024, 1023, 0}};
+    for (auto [eBeg, eEnd, vThd, edges] : limits) {
+        const Words w =
+            Measure(r.image(), Record({{kEBeg, eBeg}, {kEEnd, eEnd}, {kVThd, vThd}}), 4);
+        EXPECT_EQ(w[kEdcnt], edges) << eBeg << ".." << eEnd << " thd " << vThd;
+        EXPECT_EQ(w[kRedge] | w[kMvalue], 0);  // eMode 1 needs the right edge
+    }
 }
 
 }  // namespace
