@@ -1,9 +1,17 @@
-// User actions become callback events: mouse against keyboard, value changes, close box, nesting.
+// User actions become callback events: mouse against keyboard, value changes, the close box,
+// nesting; and the event loop with ProcessSystemEvents.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <thread>
 
 #include "panel_ids.h"
 #include "ui_test_support.h"
@@ -15,7 +23,10 @@ namespace {
 using Codes = std::vector<int>;
 
 class EventTest : public test::FixturePanel {};
+class PumpTest : public test::FixturePanel {};
 
+// A left-click callback that waits (dispatching events) has outlived the press: the button must
+// not go down afterwards and gives no commit on the late release.
 TEST_F(EventTest, PushButtonMousePressIsLeftClickReleaseOrKeyIsCommit) {
     record(ui::BTNRun);
     auto* button = controlAs<QPushButton>(ui::BTNRun);
@@ -29,6 +40,17 @@ TEST_F(EventTest, PushButtonMousePressIsLeftClickReleaseOrKeyIsCommit) {
     QTest::mouseClick(button, Qt::RightButton);
     EXPECT_EQ(events, Codes{EVENT_COMMIT});
 
+    test::Hook waits{[&](int, int event) {
+        events.push_back(event);
+        if (event == EVENT_LEFT_CLICK) engine->ProcessSystemEvents();
+    }};
+    engine->InstallCtrlCallback(panel, ui::BTNRun, test::Hook::OnControl, &waits);
+    events.clear();
+    QTest::mousePress(button, Qt::LeftButton);
+    EXPECT_FALSE(button->isDown());
+    QTest::mouseRelease(button, Qt::LeftButton);
+    EXPECT_EQ(events, Codes{EVENT_LEFT_CLICK});
+
     events.clear();
     engine->SetCtrlAttribute(panel, ui::BTNRun, ATTR_DIMMED, 1);
     QTest::mouseClick(button, Qt::LeftButton);
@@ -41,22 +63,19 @@ TEST_F(EventTest, TwoPositionControlsReportChangeThenCommit) {
         SCOPED_TRACE(ui::kControlNames[id]);
         record(id);
         auto* button = qobject_cast<QAbstractButton*>(control(id));
-        int before = 0, after = 0;
-        engine->GetCtrlVal(panel, id, before);
+        const int before = value(id);
         events.clear();
         QTest::mouseClick(button, Qt::LeftButton);
         EXPECT_EQ(events, (Codes{EVENT_LEFT_CLICK, EVENT_VAL_CHANGED, EVENT_COMMIT}));
-        engine->GetCtrlVal(panel, id, after);
-        EXPECT_EQ(after, 1 - before);
-
+        EXPECT_EQ(value(id), 1 - before);
         events.clear();
         QTest::keyClick(button, Qt::Key_Space);
         EXPECT_EQ(events, (Codes{EVENT_VAL_CHANGED, EVENT_COMMIT}));
-        engine->GetCtrlVal(panel, id, after);
-        EXPECT_EQ(after, before);
+        EXPECT_EQ(value(id), before);
     }
 }
 
+// Typing does not report each keystroke: the value counts once Enter commits it.
 TEST_F(EventTest, NumericControlCommitsEachUserChangeOnce) {
     record(ui::NUMPower);
     auto* spin = controlAs<QSpinBox>(ui::NUMPower);
@@ -65,7 +84,6 @@ TEST_F(EventTest, NumericControlCommitsEachUserChangeOnce) {
     EXPECT_EQ(events, (Codes{EVENT_VAL_CHANGED, EVENT_COMMIT}));
     EXPECT_EQ(spin->value(), 11);
 
-    // Typing does not report each keystroke: the value counts once Enter commits it.
     events.clear();
     QLineEdit* edit = spin->findChild<QLineEdit*>();
     edit->selectAll();
@@ -82,30 +100,20 @@ TEST_F(EventTest, DropDownPickIsOneCommit) {
     engine->InsertListItem(panel, ui::DropDCom, -1, "COM2", 2);
     engine->InsertListItem(panel, ui::DropDCom, 0, "COM1", 1);
     auto* combo = controlAs<QComboBox>(ui::DropDCom);
-    EXPECT_EQ(combo->itemText(0), "COM1");
     EXPECT_EQ(engine->SetCtrlVal(panel, ui::DropDCom, 7), kErrBadValue);
     EXPECT_TRUE(events.empty());
     QTest::keyClick(combo, Qt::Key_Up);  // from COM2, still selected, to COM1
     EXPECT_EQ(events, Codes{EVENT_COMMIT});
-    int v = 0;
-    engine->GetCtrlVal(panel, ui::DropDCom, v);
-    EXPECT_EQ(v, 1);
+    EXPECT_EQ(value(ui::DropDCom), 1);
     engine->ClearListCtrl(panel, ui::DropDCom);
+    int v = 0;
     EXPECT_EQ(engine->GetCtrlVal(panel, ui::DropDCom, v), kErrBadValue);
 }
 
-TEST_F(EventTest, CloseBoxReportsCloseAndThePanelStays) {
-    engine->InstallPanelCallback(panel, test::Hook::OnPanel, &recorder);
-    QWidget* window = engine->impl().panel(panel)->window;
-    EXPECT_FALSE(window->close());
-    EXPECT_EQ(events, Codes{EVENT_CLOSE});
-    EXPECT_TRUE(window->isVisible());
-}
-
-// A callback discards its own panel and keeps dispatching events: the widgets whose signal is
-// still on the stack must stay alive until it returns, then go.
+// The widgets whose signal is still on the stack must outlive the callback that discards their
+// panel and keeps dispatching events, then go.
 TEST_F(EventTest, PanelDiscardedInsideItsOwnCallbackOutlivesTheCallback) {
-    QPointer<QWidget> window = engine->impl().panel(panel)->window.data();
+    QPointer<QWidget> gone = window();
     auto* button = controlAs<QPushButton>(ui::BTNRun);
     bool aliveInside = false;
     test::Hook hook{[&](int, int event) {
@@ -116,7 +124,7 @@ TEST_F(EventTest, PanelDiscardedInsideItsOwnCallbackOutlivesTheCallback) {
             engine->ProcessSystemEvents();
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
-        aliveInside = !window.isNull();
+        aliveInside = !gone.isNull();
     }};
     engine->InstallCtrlCallback(panel, ui::BTNRun, test::Hook::OnControl, &hook);
     QMetaObject::invokeMethod(
@@ -124,22 +132,79 @@ TEST_F(EventTest, PanelDiscardedInsideItsOwnCallbackOutlivesTheCallback) {
     settle();
     EXPECT_TRUE(aliveInside);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(window.isNull());
+    EXPECT_TRUE(gone.isNull());
 }
 
-// A left-click callback that waits (dispatching events) has outlived the press: the button must
-// not go down afterwards and gives no commit on a late release.
-TEST_F(EventTest, LeftClickCallbackThatWaitsConsumesThePress) {
-    auto* button = controlAs<QPushButton>(ui::BTNRun);
-    test::Hook hook{[&](int, int event) {
-        events.push_back(event);
-        if (event == EVENT_LEFT_CLICK) engine->ProcessSystemEvents();
+// The close box, handled inside a Run-like callback that waits in ProcessSystemEvents, ends the
+// event loop once that callback has returned; the panel stays.
+TEST_F(PumpTest, CloseBoxQuitsFromNestedCallbackAfterUnwinding) {
+    bool stop = false;
+    std::vector<std::string> trace;
+    test::Hook run{[&](int, int event) {
+        if (event != EVENT_COMMIT) return;
+        trace.push_back("run");
+        while (!stop)
+            engine->ProcessSystemEvents();
+        trace.push_back("run ends");
     }};
-    engine->InstallCtrlCallback(panel, ui::BTNRun, test::Hook::OnControl, &hook);
-    QTest::mousePress(button, Qt::LeftButton);
-    EXPECT_FALSE(button->isDown());
-    QTest::mouseRelease(button, Qt::LeftButton);
-    EXPECT_EQ(events, Codes{EVENT_LEFT_CLICK});
+    test::Hook close{[&](int, int event) {
+        if (event != EVENT_CLOSE) return;
+        trace.push_back("close");
+        stop = true;
+        engine->QuitUserInterface(7);
+    }};
+    engine->InstallCtrlCallback(panel, ui::BTNRun, test::Hook::OnControl, &run);
+    engine->InstallPanelCallback(panel, test::Hook::OnPanel, &close);
+    auto* button = controlAs<QPushButton>(ui::BTNRun);
+    QTimer::singleShot(0, button, [button] { QTest::mouseClick(button, Qt::LeftButton); });
+    QTimer::singleShot(30, window(), [w = window()] { EXPECT_FALSE(w->close()); });
+    EXPECT_EQ(engine->RunUserInterface(), 7);
+    EXPECT_EQ(trace, (std::vector<std::string>{"run", "close", "run ends"}));
+    EXPECT_TRUE(window()->isVisible());
+
+    engine->QuitUserInterface(3);  // before the loop runs: it returns at once
+    EXPECT_EQ(engine->RunUserInterface(), 3);
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// A polling loop must sleep in the dispatcher, not spin a core, yet return when idle.
+TEST_F(PumpTest, PollingLoopDoesNotSpin) {
+    settle();
+    const double cpuStart = CpuSeconds(), start = engine->Timer();
+    long calls = 0;
+    for (; engine->Timer() - start < 2.0; ++calls)
+        engine->ProcessSystemEvents();
+    const double share = (CpuSeconds() - cpuStart) / (engine->Timer() - start);
+    std::printf("ProcessSystemEvents idle: %ld calls, %.1f %% of a core\n", calls, 100 * share);
+    EXPECT_LT(share, 0.5);
+    EXPECT_GT(calls, 100);
+}
+
+TEST_F(PumpTest, DispatchesInputFromAnotherThreadWhilePolling) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    QSocketNotifier notifier(fds[0], QSocketNotifier::Read);
+    bool seen = false;
+    QObject::connect(&notifier, &QSocketNotifier::activated, [&] {
+        char c = 0;
+        seen = read(fds[0], &c, 1) == 1;
+    });
+    std::thread writer([&] {
+        usleep(50000);
+        EXPECT_EQ(write(fds[1], "x", 1), 1);
+    });
+    for (const double end = engine->Timer() + 2.0; !seen && engine->Timer() < end;)
+        engine->ProcessSystemEvents();
+    writer.join();
+    EXPECT_TRUE(seen);
+    close(fds[0]);
+    close(fds[1]);
 }
 
 }  // namespace

@@ -13,24 +13,21 @@
 
 namespace test {
 
-// One application object for the whole test program (kept until exit on purpose).
+// One application object for the whole test program, kept until exit.
 inline void EnsureToolkit() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static auto* toolkit = new platform::Toolkit;
     ASSERT_TRUE(toolkit->ok());
 }
 
-// A callback that runs a test's own code; the control is 0 for a panel callback.
+// A callback running a test's own code; the control is 0 for a panel callback.
 struct Hook {
     std::function<void(int control, int event)> run;
-
     static int OnControl(int, int control, int event, void* data, int, int) {
-        static_cast<Hook*>(data)->run(control, event);
-        return 0;
+        return static_cast<Hook*>(data)->run(control, event), 0;
     }
     static int OnPanel(int, int event, void* data, int, int) {
-        static_cast<Hook*>(data)->run(0, event);
-        return 0;
+        return static_cast<Hook*>(data)->run(0, event), 0;
     }
 };
 
@@ -44,19 +41,23 @@ class FixturePanel : public ::testing::Test {
         ASSERT_GT(panel, 0);
         engine->DisplayPanel(panel);
     }
-
     QWidget* control(int id) const { return engine->impl().widget(panel, id); }
+    QWidget* window() const { return engine->impl().panel(panel)->window; }
     template <class W>
     W* controlAs(int id) const {
         auto* w = qobject_cast<W*>(control(id));
         EXPECT_NE(w, nullptr) << "control " << id;
         return w;
     }
+    int value(int id) const {
+        int v = -1;
+        engine->GetCtrlVal(panel, id, v);
+        return v;
+    }
     void record(int id) { engine->InstallCtrlCallback(panel, id, Hook::OnControl, &recorder); }
-    // Dispatches events for a while, long enough for coalesced drawing to happen.
+    // Dispatches events long enough for coalesced drawing to happen.
     void settle(int ms = 40) const {
-        const double end = engine->Timer() + ms / 1000.0;
-        while (engine->Timer() < end)
+        for (const double end = engine->Timer() + ms / 1000.0; engine->Timer() < end;)
             engine->ProcessSystemEvents();
     }
 
