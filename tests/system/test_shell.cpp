@@ -29,9 +29,13 @@ TEST_F(Shell, MissingPanelFileEndsWithMinusOneBeforeShowingAnything) {
     EXPECT_EQ(program.exitCode(), 255);  // -1
 }
 
-TEST_F(Shell, StartUpBandAndCursorsComeFromThePanelValues) {
+TEST_F(Shell, StartValuesBandAndCursorsComeFromThePanel) {
     NoSensor();
     StartProgram();
+    EXPECT_EQ(p().power, 500);
+    EXPECT_EQ(p().corrX1024, 1024);
+    EXPECT_EQ(p().stop_flag, 1);
+    EXPECT_EQ(p().thdArray[255], 512);
     double x = 0, y = 0;
     engine_->GetGraphCursor(p().pHandle, ui::GRAPHBar, 1, x, y);
     EXPECT_EQ(x, 512);
@@ -79,7 +83,11 @@ TEST_F(Shell, BrandLogos) {
     };
     EXPECT_EQ(boxColour(), 0x0080FF);  // brand 2 at start-up
     const size_t brand2Lines = TextLines(panel).size();
-    EXPECT_GE(brand2Lines, 5u);
+    ASSERT_EQ(brand2Lines, 5u);
+    EXPECT_EQ(TextLines(panel)[0].text, "Merrow Optics");
+    EXPECT_EQ(TextLines(panel)[3].pos, QPoint(300, 35));
+    EXPECT_EQ(TextLines(panel)[4].text, "V.1.52");
+    EXPECT_EQ(Ctrl(ui::PICLogo)->pos(), QPoint(300, 10));
 
     for (int brand : {5, -1, 7}) {
         ShowLogo(p(), brand);

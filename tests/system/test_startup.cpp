@@ -1,7 +1,5 @@
 // Start-up: identification of the sensor in the right order, the profile applied, the firmware
 // text shown, and every way the line can fail at start-up.
-#include <QLabel>
-
 #include "com232.h"
 #include "harness.h"
 #include "panel_ids.h"
@@ -89,24 +87,6 @@ TEST_F(StartUp, MissingAndBusyDevicesShowTheirTexts) {
     StartProgram();
     EXPECT_EQ(Status(), "Cannot open port");
     EXPECT_EQ(RequestCodes(), std::vector<int>{});
-}
-
-TEST_F(StartUp, StartValuesFollowThePanelAndBrandTwoLogo) {
-    StartSensor("--baud 0 --fault silent");
-    StartProgram();
-    EXPECT_EQ(p().power, 500);
-    EXPECT_EQ(p().tTol, 100);
-    EXPECT_EQ(p().corrX1024, 1024);
-    EXPECT_EQ(p().stop_flag, 1);
-    EXPECT_EQ(p().thdArray[255], 512);
-
-    QStringList texts;
-    for (QLabel* l : Ctrl(ui::DECOLogo)->window()->findChildren<QLabel*>())
-        texts << l->text();
-    EXPECT_TRUE(texts.contains("Merrow Optics"));
-    EXPECT_TRUE(texts.contains("Tavrix-Didor"));
-    EXPECT_TRUE(texts.contains("V.1.52"));
-    EXPECT_EQ(Ctrl(ui::PICLogo)->pos(), QPoint(300, 10));
 }
 
 }  // namespace
