@@ -41,8 +41,6 @@ class ProgramTest : public ::testing::Test {
 
     // A left mouse click (press and release) on a control.
     void Click(int id);
-    // The left mouse button going down on a control, then up.
-    void PressAndRelease(int id) { Click(id); }
     // Types a value into a spin box and commits it with Enter.
     void EnterValue(int id, int value);
     // Runs `action` once `seconds` have passed, from inside the event processing of whatever
