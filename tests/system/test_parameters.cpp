@@ -1,11 +1,9 @@
-// Parameter editing against the simulated sensor: limits and correction factor through the panel,
-// the edge, tolerance, threshold and target controls, Send, Get, Teach, Reset and the port
-// selector.
+// Parameter editing against the simulated sensor: panel limits, the parameter controls, Send, Get,
+// Teach, Reset and the port selector.
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QRadioButton>
 
-#include "com232.h"
 #include "file_popup_driver.h"
 #include "harness.h"
 #include "options.h"
@@ -16,7 +14,6 @@ namespace {
 
 using sim::kPower, sim::kPMode, sim::kVThd, sim::kEBeg, sim::kEEnd, sim::kTVal, sim::kTTol,
     sim::kPara12, sim::kAverage, sim::kCorrX1024;
-using Record = std::array<u16, PNUM>;
 using Codes = std::vector<int>;
 
 class Parameters : public ProgramTest {
@@ -36,61 +33,46 @@ class Parameters : public ProgramTest {
         engine_->GetGraphCursor(p().pHandle, ui::GRAPHBar, cursor, x, y);
         return y;
     }
-    Record Packed() {  // the parameter variables as the sensor would receive them
-        ::State s = p();
-        CopyVarsToPP(s);
-        return s.pp;
-    }
-    void SendAndWait() {
-        sensor().ClearLog();
-        Click(ui::BTNSend);
+    void SendAndWait(bool click = true) {
+        if (click) sensor().ClearLog(), Click(ui::BTNSend);
         PumpUntil([&] { return !sensor().Log().empty(); }, 0.5);
     }
     void Silent(const char* fault) { sensor().SetFaults({*sim::ParseFault(fault, nullptr)}); }
 };
 
-// Get then Send hands the record back with only the out-of-range word mended (one row per kind of
-// rule), every correction factor k/1024 included; the panel shows the mended value.
+// Get then Send hands the record back with only the out-of-range word mended; the panel shows it.
 TEST_F(Parameters, GetThenSendChangesOnlyOutOfRangeWords) {
-    const int limits[][4] = {
-        // word, control, sent, kept
-        {kPower, ui::NUMPower, 1000, 1000},
-        {kPower, ui::NUMPower, 1001, 500},
-        {kVThd, ui::NUMVideoThreshold, 49, 50},
-        {kVThd, ui::NUMVideoThreshold, 951, 950},
-        {kPMode, ui::NUMPMode, 2, 0},
-        {kEBeg, ui::NEDITEdgeLeft, 1025, 1},
-        {kEEnd, ui::NEDITEdgeRight, 0, 1},
-        {kTTol, ui::NEDITTolerance, 65535, 65535},
-        {kAverage, ui::NUMAverage, 65535, 1024},
-        {kCorrX1024, ui::NUMCorr, 1023, 1023},
-        {kCorrX1024, ui::NUMCorr, 1, 1},
-        {kCorrX1024, ui::NUMCorr, 65535, 65535},
-    };
+    // rows: word, control, sent, kept
+    const int limits[][4] = {{kPower, ui::NUMPower, 1000, 1000},
+                             {kPower, ui::NUMPower, 1001, 500},
+                             {kVThd, ui::NUMVideoThreshold, 49, 50},
+                             {kVThd, ui::NUMVideoThreshold, 951, 950},
+                             {kPMode, ui::NUMPMode, 2, 0},
+                             {kEBeg, ui::NEDITEdgeLeft, 1025, 1},
+                             {kEEnd, ui::NEDITEdgeRight, 0, 1},
+                             {kTTol, ui::NEDITTolerance, 65535, 65535},
+                             {kAverage, ui::NUMAverage, 65535, 1024},
+                             {kCorrX1024, ui::NUMCorr, 1023, 1023},
+                             {kCorrX1024, ui::NUMCorr, 1, 1},
+                             {kCorrX1024, ui::NUMCorr, 65535, 65535}};
     for (auto [word, ctrl, in, out] : limits) {
         Record sent = sim::DefaultRecord();
         sent[kPara12] = 0xBEEF, sent[sim::kPara13] = 0xFFFF, sent[word] = in;
-        Record kept = sent;
-        kept[word] = out;
         sensor().SetRecords(sent, sensor().Eeprom());
         Click(ui::BTNGet);
         EXPECT_EQ(p().pp, sent);
         EXPECT_EQ(Shown(ctrl), word == kCorrX1024 ? out / 1024.0 : out) << in;
         SendAndWait();
-        EXPECT_EQ(RequestCodes(), Codes{SEND_RAM});
-        EXPECT_EQ(sensor().Ram(), kept) << "word " << word << " sent " << in;
+        sent[word] = out;
+        EXPECT_EQ(sensor().Ram(), sent) << "word " << word << " sent " << in;
     }
-    auto* corr = CtrlAs<QDoubleSpinBox>(ui::NUMCorr);  // typed, 0.9999 truncates to 1023/1024
-    corr->setFocus();
-    corr->selectAll();
-    QTest::keyClicks(corr, "0.9999");
-    QTest::keyClick(corr, Qt::Key_Return);
+    TypeAndEnter(CtrlAs<QDoubleSpinBox>(ui::NUMCorr), "0.9999");  // truncates to 1023/1024
     SendAndWait();
     EXPECT_EQ(sensor().Ram()[kCorrX1024], 1023);
 }
 
 // The edge controls limit by pixB/pixE and write the variable only when they had to limit.
-TEST_F(Parameters, EdgeLimitsFollowPixBAndPixEOnly) {
+TEST_F(Parameters, EdgeToleranceAndThresholdControls) {
     const int B = p().pixB, E = p().pixE, L = ui::NEDITEdgeLeft, R = ui::NEDITEdgeRight;
     const int edges[][4] = {{L, B - 1, B, 1}, {L, E, E, 0},         {L, 65535, E - 1, 1},
                             {R, E + 1, E, 1}, {R, B - 1, B + 1, 1}, {R, B, B, 0}};
@@ -108,11 +90,10 @@ TEST_F(Parameters, EdgeLimitsFollowPixBAndPixEOnly) {
     EnterValue(L, 900);  // a left limit above the right one is accepted
     EnterValue(R, 100);
     SendAndWait();
-    EXPECT_EQ(sensor().Ram()[kEBeg], 900);
-    EXPECT_EQ(sensor().Ram()[kEEnd], 100);
-}
+    EXPECT_EQ((std::pair{sensor().Ram()[kEBeg], sensor().Ram()[kEEnd]}),
+              (std::pair<u16, u16>{900, 100}));
 
-TEST_F(Parameters, ToleranceIsMirroredAndTheThresholdLineFollowsUnlimited) {
+    // the tolerance is mirrored and the threshold line follows the typed value unlimited
     EnterValue(ui::NEDITTolerance, 0);
     EXPECT_EQ(Shown(ui::NUMTolerance), 0);
     EnterValue(ui::NUMVideoThreshold, 20);
@@ -123,8 +104,7 @@ TEST_F(Parameters, TargetButtonsAndTargetAlwaysAgree) {
     const int clicks[][2] = {
         {ui::RBTEeprom, EEPROM}, {ui::RBTEeprom, RAM},   {ui::RBTFile, DATFILE},
         {ui::RBTEeprom, EEPROM}, {ui::RBTFile, DATFILE}, {ui::RBTFile, RAM},
-        {ui::RBTRam, RAM},       {ui::RBTFile, DATFILE}, {ui::RBTRam, RAM},
-    };
+        {ui::RBTRam, RAM},       {ui::RBTFile, DATFILE}, {ui::RBTRam, RAM}};
     for (auto [button, target] : clicks) {
         Click(button);
         EXPECT_EQ(p().target, target) << ui::kControlNames[button];
@@ -140,12 +120,10 @@ TEST_F(Parameters, SendWritesToTheChosenMemory) {
     QTest::mousePress(Ctrl(ui::BTNSend), Qt::LeftButton);
     EXPECT_EQ(Status(), "Line Ok!");  // sent as the button goes down
     QTest::mouseRelease(Ctrl(ui::BTNSend), Qt::LeftButton);
-    PumpUntil([&] { return !sensor().Log().empty(); }, 0.5);
+    SendAndWait(false);
     EXPECT_EQ(RequestCodes(), Codes{SEND_RAM});
-    EXPECT_EQ(sensor().Ram(), Packed());
-    EXPECT_EQ(sensor().Eeprom(), eeprom);
-    const int targets[][2] = {{ui::RBTEeprom, SEND_EEPROM}, {ui::RBTFile, 0}};
-    for (auto [button, code] : targets) {
+    EXPECT_EQ(std::pair(sensor().Ram(), sensor().Eeprom()), std::pair(Packed(p()), eeprom));
+    for (auto [button, code] : {std::pair{ui::RBTEeprom, SEND_EEPROM}, {ui::RBTFile, 0}}) {
         Click(button);
         EnterValue(ui::NUMPower, 622);
         AnswerFilePopup("");  // cancelled
@@ -169,7 +147,7 @@ TEST_F(Parameters, GetTeachAndResetShowWhatTheSensorAnswered) {
     for (auto [button, record] : {std::pair{ui::RBTEeprom, eeprom}, {ui::RBTRam, ram}}) {
         Click(button);
         Click(ui::BTNGet);
-        EXPECT_EQ(Packed(), record);
+        EXPECT_EQ(Packed(p()), record);
         EXPECT_EQ(Shown(ui::NUMPower), record[kPower]);
         EXPECT_EQ(Status(), "Parameter-frame received! - Line Ok!");
     }
@@ -178,7 +156,7 @@ TEST_F(Parameters, GetTeachAndResetShowWhatTheSensorAnswered) {
     EXPECT_EQ(RequestCodes(), (Codes{GET_EEPROM, GET_RAM, TEACH, GET_RAM, RESET_MAXMIN}));
     EXPECT_NE(sensor().Ram()[kTVal], 7);
     EXPECT_EQ(p().tVal, sensor().Ram()[kTVal]);
-    EXPECT_EQ(Shown(ui::NUMTVal), sensor().Ram()[kTVal]);
+    EXPECT_EQ(Shown(ui::NUMTVal), p().tVal);
     EXPECT_EQ(Status(), "Reset of analog-output Max/Min OK!");
 
     Silent("silent@6");
@@ -206,8 +184,7 @@ class PortSelector : public ProgramTest {
         combo->setFocus();
         QTest::keyClick(combo, Qt::Key_Down);
     }
-    // From here on the sensor on port 2 is sensor().
-    void ExpectIdentifiedOnPortTwo() {
+    void ExpectIdentifiedOnPortTwo() {  // from here on the sensor on port 2 is sensor()
         std::swap(sensor_, second);
         EXPECT_EQ(p().com, 2);
         EXPECT_EQ(RequestCodes(), (Codes{LINE_CHECK, GET_HARDWARE, GET_RAM, GET_VERSION}));
@@ -223,8 +200,7 @@ TEST_F(PortSelector, IdlePanelReopensOnTheChosenPort) {
     ExpectIdentifiedOnPortTwo();
     EXPECT_FALSE(p().rs.IsOpen(1));
     EXPECT_EQ(Status(), sim::SensorConfig{}.firmware);
-    // Identification reads RAM and makes it the target: the buttons follow.
-    EXPECT_EQ(p().target, RAM);
+    EXPECT_EQ(p().target, RAM);  // identification reads RAM and makes it the target
     EXPECT_TRUE(CtrlAs<QRadioButton>(ui::RBTRam)->isChecked() &&
                 !CtrlAs<QRadioButton>(ui::RBTFile)->isChecked());
 }
