@@ -165,8 +165,9 @@ TEST_P(VideoBoards, ReadTheImageByBoardAndSendThePreviousAnswer) {
     ASSERT_EQ((log.size() - first) % cycle, 0u);
     for (size_t i = first; i < log.size(); i += cycle) {
         ASSERT_EQ(log[i].code, RUN) << i;
-        if (i > first)
+        if (i > first) {
             ASSERT_EQ(Payload(log[i].bytes.data()), Payload(answers[i - cycle].bytes.data()));
+        }
         for (int b = 0; b < c.blocks; ++b) {
             std::vector<u16> want(PNUM, 0);
             want[0] = u16(64 * b), want[1] = c.blocks > 1 && b == c.blocks - 1;
