@@ -2,6 +2,7 @@
 #include <QAbstractSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "com232.h"
 #include "gui.h"
@@ -212,6 +213,33 @@ TEST_F(Acquisition, SendAndGetDuringRun) {
     EXPECT_EQ(Status(), "Timeout RS232-Line!");
     EXPECT_TRUE(Now() - getAt > 1.5 && Now() - getAt < 2.5);
     EXPECT_EQ(RequestCodes().back(), GET_RAM);
+}
+
+// Stop releases Run while the Video cycle still waits; a Run started then runs inside that wait.
+// Once it is stopped, the old cycle completes and no loop goes on.
+TEST_F(Acquisition, RunStartedWhileAVideoCycleCompletesRunsNestedAndBothEnd) {
+    Start("--baud 0 --fault delay=0.3@8");
+    long atNestedStop = 0;
+    bool nestedRan = false;
+    auto stop = [this] { QTest::mouseClick(Ctrl(ui::BTNStop), Qt::LeftButton); };
+    Later(0.1, stop);
+    Later(0.2, [&] {
+        Later(1.0, [&] {
+            nestedRan = p().stop_flag == 0;
+            stop();
+            atNestedStop = sensor().RequestCount();
+        });
+        Click(ui::BTNRun);
+    });
+    const long before = sensor().RequestCount();
+    Click(ui::BTNVideo);
+    EXPECT_TRUE(nestedRan);
+    EXPECT_GE(atNestedStop - before, 3);
+    const auto codes = RequestCodes();
+    EXPECT_TRUE(std::all_of(codes.end() - (sensor().RequestCount() - atNestedStop), codes.end(),
+                            [](int code) { return code == GET_DATA64; }));
+    EXPECT_EQ(p().stop_flag, 1);
+    EXPECT_TRUE(Released());
 }
 
 // Closing the panel closes the port: the Video cycle's pending waits (the measurement answer, or
