@@ -9,10 +9,6 @@ using namespace platform;
 
 namespace {
 
-Program& ProgramOf(void* callbackData) {
-    return *static_cast<Program*>(callbackData);
-}
-
 void AssignDefaults(State& s) {
     s.power = 500, s.pMode = 0, s.vThd = 512, s.anaMode = 0, s.polarity = 1, s.eMode = 1;
     s.eBeg = 1, s.eEnd = 1024, s.tVal = 512, s.tTol = 100, s.hwMode = 1;

@@ -8,10 +8,6 @@ using namespace platform;
 
 namespace {
 
-Program& ProgramOf(void* callbackData) {
-    return *static_cast<Program*>(callbackData);
-}
-
 // Sends the measurement request with pp as it stands (the previous answer from the second cycle
 // on) and waits for the answer. A time-out shows its text and ends the loop; stop_flag is not
 // looked at during this wait. An answer taken in during the pass that reaches the time-out is

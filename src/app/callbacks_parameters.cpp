@@ -9,10 +9,6 @@ using namespace platform;
 
 namespace {
 
-Program& ProgramOf(void* callbackData) {
-    return *static_cast<Program*>(callbackData);
-}
-
 // Sends a frame built from the current pp (not refreshed from the panel) and waits for any answer.
 bool ExchangeCurrentRecord(Program& p, int code, const char* announcement) {
     SendFrame(p, p.com, code);

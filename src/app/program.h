@@ -11,3 +11,8 @@ struct Program : State {
     platform::Engine& rt;
     platform::Rs232& rs;
 };
+
+// The Program behind a callback's data pointer.
+inline Program& ProgramOf(void* callbackData) {
+    return *static_cast<Program*>(callbackData);
+}
