@@ -10,6 +10,7 @@ packages=(
   xvfb xauth
   clang libclang-rt-14-dev
   clang-format
+  ccache
 )
 
 missing=()
