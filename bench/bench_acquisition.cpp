@@ -40,14 +40,21 @@ constexpr long kUnpaced = 0;
 // One program with its sensor, started as the tool starts.
 class Rig {
   public:
+    // The program takes an answer only once a request and an answer can have crossed the line at
+    // the speed it knows: an unpaced sensor is the built-in one, whose pacing the program knows.
     Rig(int board, long baud) {
-        sim::SensorConfig sensor;
-        sensor.profile.pcbtype = static_cast<std::uint16_t>(board);
-        sim::ServerOptions options;
-        options.baud = baud;
-        sensor_ = std::make_unique<sim::PtyServer>(sensor, options);
-        if (!sensor_->Start()) Fail("simulated sensor: " + sensor_->error());
-        setenv("TAVRIX_COM1", sensor_->slavePath().c_str(), 1);
+        if (baud == kUnpaced) {
+            setenv("TAVRIX_SIM", ("--baud 0 --board " + std::to_string(board)).c_str(), 1);
+            setenv("TAVRIX_COM1", "sim", 1);
+        } else {
+            sim::SensorConfig sensor;
+            sensor.profile.pcbtype = static_cast<std::uint16_t>(board);
+            sim::ServerOptions options;
+            options.baud = baud;
+            sensor_ = std::make_unique<sim::PtyServer>(sensor, options);
+            if (!sensor_->Start()) Fail("simulated sensor: " + sensor_->error());
+            setenv("TAVRIX_COM1", sensor_->slavePath().c_str(), 1);
+        }
         engine_ = std::make_unique<platform::Engine>();
         ports_ = std::make_unique<platform::Rs232>(*engine_);
         program_ = std::make_unique<Program>(*engine_, *ports_);
@@ -60,7 +67,7 @@ class Rig {
         program_.reset();
         ports_.reset();
         engine_.reset();
-        sensor_->Stop();
+        if (sensor_) sensor_->Stop();
     }
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;

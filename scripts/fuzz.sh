@@ -9,7 +9,7 @@ cmake --build --preset fuzz
 mkdir -p fuzz/crashes
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
-for name in answer_frame line_block version_text para_file; do
+for name in answer_frame line_block version_text para_file receive_path; do
     mkdir -p "$scratch/$name"
     echo "== fuzz_$name (${seconds} s)"
     build/fuzz/fuzz/fuzz_$name "$scratch/$name" "fuzz/corpus/$name" \

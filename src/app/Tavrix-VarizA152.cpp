@@ -12,7 +12,7 @@ namespace {
 void AssignDefaults(State& s) {
     s.power = 500, s.pMode = 0, s.vThd = 512, s.anaMode = 0, s.polarity = 1, s.eMode = 1;
     s.eBeg = 1, s.eEnd = 1024, s.tVal = 512, s.tTol = 100, s.hwMode = 1;
-    s.pixB = 1, s.pixE = 1024, s.leftMax = 1, s.rightMax = 1, s.rightMaxX = 1;
+    s.pixB = 1, s.pixE = 1024, s.pixEBase = 1024, s.leftMax = 1, s.rightMax = 1, s.rightMaxX = 1;
     s.com = 1, s.sync = 0x55, s.order = 1, s.target = RAM, s.rx_flag = 0, s.stop_flag = 1;
     s.ccdmaxpixel = 1024, s.ccdmaxpixelX8 = 8192, s.pcbtype = 0, s.corrX1024 = 1024;
 }
@@ -28,6 +28,11 @@ void InitVars(Program& p) {
     GetPanelValues(p);  // from here on the parameters are the panel's
 
     const int bar = ui::GRAPHBar;
+    // Axes that show the start-up band and cursors before, or without, a sensor.
+    p.rt.SetAxisScalingMode(p.pHandle, bar, VAL_XAXIS, VAL_MANUAL, 1.0, GraphTop(p, p.ccdpixE));
+    p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHVideo, VAL_XAXIS, VAL_MANUAL, 1.0,
+                            GraphTop(p, p.ccdsubpixel));
+    p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHVideo, VAL_LEFT_YAXIS, VAL_MANUAL, 0.0, p.YAXISMAX);
     p.rt.DeleteGraphPlot(p.pHandle, bar, -1, VAL_DELAYED_DRAW);
     p.rt.SetGraphCursor(p.pHandle, bar, 1, p.tVal, 1.0);
     p.rt.SetGraphCursor(p.pHandle, bar, 2, p.eBeg, 1.0);
@@ -57,6 +62,7 @@ void InstallCallbacks(Program& p) {
         {ui::NEDITEdgeRight, CC_NEDITEdgeRight},
         {ui::NEDITTolerance, CC_NEDITTolerance},
         {ui::NUMVideoThreshold, CC_NUMVideoThreshold},
+        {ui::NUMCorr, CC_NUMCorr},
         {ui::RBTRam, CC_RBTRam},
         {ui::RBTEeprom, CC_RBTEeprom},
         {ui::RBTFile, CC_RBTFile},

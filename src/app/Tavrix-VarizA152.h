@@ -20,8 +20,7 @@ void InstallCallbacks(Program& p);
 // Fills the port selector with the ports that can be chosen and selects `com`.
 void FillPortList(Program& p);
 
-// --- Main and second panel
-// ------------------------------------------------------------------------
+// --- Main and second panel ---
 int CC_PANEL(int panel, int event, void* callbackData, int eventData1, int eventData2);
 int CC_POPUP(int panel, int event, void* callbackData, int eventData1, int eventData2);
 int CC_TOGGBTN_ParaII(int panel, int control, int event, void* callbackData, int eventData1,
@@ -29,14 +28,14 @@ int CC_TOGGBTN_ParaII(int panel, int control, int event, void* callbackData, int
 int CC_BINSW_OpMode(int panel, int control, int event, void* callbackData, int eventData1,
                     int eventData2);
 
-// --- Parameter controls
-// ---------------------------------------------------------------------------
+// --- Parameter controls ---
 #define TAVRIX_CTRL_CALLBACK(name) \
     int name(int panel, int control, int event, void* callbackData, int eventData1, int eventData2)
 TAVRIX_CTRL_CALLBACK(CC_NEDITEdgeLeft);      // EVENT_COMMIT: limit to pixB..pixE, cursor 2
 TAVRIX_CTRL_CALLBACK(CC_NEDITEdgeRight);     // EVENT_COMMIT: limit to pixB..pixE, cursor 3
 TAVRIX_CTRL_CALLBACK(CC_NEDITTolerance);     // EVENT_VAL_CHANGED: mirror into NUMTolerance
 TAVRIX_CTRL_CALLBACK(CC_NUMVideoThreshold);  // EVENT_VAL_CHANGED: redraw the threshold line
+TAVRIX_CTRL_CALLBACK(CC_NUMCorr);            // EVENT_COMMIT: snap to the sensor's 1/1024 steps
 TAVRIX_CTRL_CALLBACK(CC_RBTRam);             // EVENT_VAL_CHANGED: target selection
 TAVRIX_CTRL_CALLBACK(CC_RBTEeprom);
 TAVRIX_CTRL_CALLBACK(CC_RBTFile);
@@ -46,8 +45,7 @@ TAVRIX_CTRL_CALLBACK(CC_BTNSend);      // EVENT_LEFT_CLICK: record to RAM, EEPRO
 TAVRIX_CTRL_CALLBACK(CC_BTNGet);       // EVENT_COMMIT: record from RAM, EEPROM or file
 TAVRIX_CTRL_CALLBACK(CC_DropDCom);     // EVENT_COMMIT and EVENT_VAL_CHANGED: reopen the port
 
-// --- Acquisition
-// ----------------------------------------------------------------------------------
+// --- Acquisition ---
 TAVRIX_CTRL_CALLBACK(CC_BTNRun);    // EVENT_COMMIT: the Run loop
 TAVRIX_CTRL_CALLBACK(CC_BTNVideo);  // EVENT_COMMIT: the Video loop
 TAVRIX_CTRL_CALLBACK(CC_BTNStop);   // EVENT_LEFT_CLICK: ends the running loop

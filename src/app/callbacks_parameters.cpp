@@ -9,11 +9,12 @@ using namespace platform;
 
 namespace {
 
-// Sends a frame built from the current pp (not refreshed from the panel) and waits for any answer.
+// Sends a frame built from the current pp (not refreshed from the panel) and waits for its own
+// answer.
 bool ExchangeCurrentRecord(Program& p, int code, const char* announcement) {
-    SendFrame(p, p.com, code);
+    const Request request = WriteRequest(p, code);
     ShowText(p, announcement);
-    return AwaitFrame(p);
+    return AwaitAnswer(p, request);
 }
 
 // Sets the three target buttons and `target` in agreement.
@@ -79,6 +80,17 @@ int CC_NUMVideoThreshold(int, int, int event, void* callbackData, int, int) {
     return 0;
 }
 
+// What is shown is what is sent: the value snaps to the sensor's 1/1024 steps when it is entered.
+int CC_NUMCorr(int, int, int event, void* callbackData, int, int) {
+    if (event != EVENT_COMMIT) return 0;
+    Program& p = ProgramOf(callbackData);
+    double corr = 0.0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NUMCorr, corr);
+    const double snapped = SnapCorr(corr);
+    if (snapped != corr) p.rt.SetCtrlVal(p.pHandle, ui::NUMCorr, snapped);
+    return 0;
+}
+
 int CC_RBTRam(int, int, int event, void* data, int, int) {
     return OnTargetButton(data, event, ui::RBTRam, RAM);
 }
@@ -92,19 +104,22 @@ int CC_RBTFile(int, int, int event, void* data, int, int) {
 int CC_ButtonTeach(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
-    if (ExchangeCurrentRecord(p, TEACH, "New setpoint value teached!")) PushGET(p, RAM);
+    if (ExchangeCurrentRecord(p, TEACH, "New setpoint value teached!"))
+        PushGET(p, RAM);
+    else
+        SetStatus(p, "Timeout-RS-232...");
     return 0;
 }
 
 int CC_ButtonReset(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
-    // The outcome follows whether the answer came, not how long the last pass took.
     const bool answered = ExchangeCurrentRecord(p, RESET_MAXMIN, "Reset Max/Min values...");
     SetStatus(p, answered ? "Reset of analog-output Max/Min OK!" : "Timeout-RS-232...");
     return 0;
 }
 
+// Kept: Send acts the moment the mouse goes down on it, as the people at the line are used to.
 int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_LEFT_CLICK) return 0;
     Program& p = ProgramOf(callbackData);
@@ -114,24 +129,20 @@ int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
         return 0;
     }
     p.sync = 0x55;
-    p.order = p.target == EEPROM ? SEND_EEPROM : SEND_RAM;
     GetPanelValues(p);
     CopyVarsToPP(p);
-    FillTxBuf(p, static_cast<unsigned>(p.order), p.pp.data());
-    p.nBytesW = p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
-    if (p.nBytesW == FRAME_BYTES) ShowText(p, "Line Ok!");
+    // The sensor confirms a stored record with its answer; only that makes the line "Ok".
+    const Request request = WriteRequest(p, p.target == EEPROM ? SEND_EEPROM : SEND_RAM);
+    const bool answered = p.nBytesW == FRAME_BYTES && AwaitAnswer(p, request);
+    SetStatus(p, answered ? "Line Ok!" : "Timeout-RS-232...");
     return 0;
 }
 
 int CC_BTNGet(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
-    if (p.target == DATFILE)
-        ReadParaFromFile(p);
-    else if (p.target == RAM)
-        p.order = GET_RAM;
-    else if (p.target == EEPROM)
-        p.order = GET_EEPROM;
+    // A file refused or not chosen leaves the panel as it is, unsent edits included.
+    if (p.target == DATFILE && !ReadParaFromFile(p)) return 0;
     PushGET(p, p.target);
     return 0;
 }

@@ -1,4 +1,4 @@
-// Line-image block reads: raw big-endian words polled from the input queue.
+// Line-image block reads: raw big-endian words, collected by the router.
 #include <algorithm>
 
 #include "com232.h"
@@ -20,41 +20,42 @@ constexpr BlockKind kBlock256{GET_DATA256, BLOCK256_BYTES, "Waiting for Data[256
                               "Timeout-RS-232 while reading 256 data-words!",
                               "Data[256] block received!"};
 
-// Processes events until the block is waiting or TIMEOUT has passed; returns the count waiting.
-int AwaitBlock(Program& p, const BlockKind& kind) {
-    p.tstart = p.rt.Timer();
+// Processes events until the block has come or TIMEOUT has passed; returns the bytes received.
+int AwaitBlock(Program& p, const BlockKind& kind, const Request& request) {
     for (;;) {
         p.rt.ProcessSystemEvents();
-        const int count = p.rs.GetInQLen(p.com);
-        p.tdiff = p.rt.Timer() - p.tstart;
-        if (p.tdiff > TIMEOUT) {
-            p.szStatus = kind.timeout;
-            return count;
-        }
+        PumpReceived(p);
+        const int count = p.router.BlockBytes();
+        p.tdiff = p.rt.Timer() - request.sentAt;
         if (count >= kind.bytes) return count;
+        if (p.tdiff > TIMEOUT) return count;
     }
 }
 
-// Sends the block request, waits for the block and decodes it into adcbuf from `start`. Words
-// that did not arrive come from older receive-buffer content.
+// Sends the block request, waits for the block and decodes what arrived into adcbuf from `start`.
+// The router collects the block, so that a frame answering a nested exchange after it still
+// reaches that exchange. Words that did not arrive keep the previous cycle's samples.
 void ReadBlock(Program& p, const BlockKind& kind, int start, u16 word0, u16 word1) {
-    p.order = kind.code;
-    p.rs.FlushOutQ(p.com);
-    p.rs.FlushInQ(p.com);
-    FillBlockRequest(p, static_cast<unsigned>(p.order), word0, word1);
-    p.nBytesW = p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
+    const Request request = WriteRequest(p, kind.code, kind.bytes, word0, word1);
     ShowText(p, kind.waiting);
 
-    const int count = AwaitBlock(p, kind);
-    const int toRead = std::clamp(count, 0, static_cast<int>(p.szReadBuf.size()));
-    p.nBytesR = toRead > 0 ? p.rs.ComRd(p.com, p.szReadBuf.data(), toRead) : 0;
-    if (p.nBytesR == kind.bytes) p.szStatus = kind.received;
-    DecodeBlock(p, start, kind.bytes / 2);
+    const int count = std::min(AwaitBlock(p, kind, request), kind.bytes);
+    std::copy_n(p.router.Block(), count, p.szReadBuf.begin());
+    p.router.EndBlock();
+    p.nBytesR = count;
+    DecodeBlock(p, start, count / 2);
+    if (count < kind.bytes) {
+        p.szStatus = kind.timeout;
+        p.blockTimedOut = true;  // stays in view until the cycle ends
+    } else if (!p.blockTimedOut) {
+        p.szStatus = kind.received;
+    }
     ShowStatus(p);
 }
 
 }  // namespace
 
+// Kept: the block reads report 1 whatever happened; the Video cycle goes on and draws either way.
 int ReadData64(Program& p, int start, int last) {
     start = std::clamp(start, 0, 192);
     ReadBlock(p, kBlock64, start, static_cast<u16>(start), static_cast<u16>(last));

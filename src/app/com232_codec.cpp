@@ -2,16 +2,9 @@
 #include <algorithm>
 
 #include "com232_codec.h"
+#include "parameter_record.h"
 
 namespace {
-
-// The parameter record's words in order, as members of the state.
-constexpr u16 State::*kRecord[PNUM] = {
-    &State::power,    &State::pMode,  &State::vThd,    &State::anaMode,
-    &State::polarity, &State::eMode,  &State::eBeg,    &State::eEnd,
-    &State::tVal,     &State::tTol,   &State::opMode,  &State::hwMode,
-    &State::para12,   &State::para13, &State::average, &State::corrX1024,
-};
 
 void PutWord(unsigned char* bytes, int at, unsigned value) {
     bytes[at] = static_cast<unsigned char>((value >> 8) & 0xFF);
@@ -27,12 +20,12 @@ void PutHeader(State& s, unsigned code) {
 
 void CopyVarsToPP(State& s) {
     for (int i = 0; i < PNUM; ++i)
-        s.pp[i] = s.*kRecord[i];
+        s.pp[i] = s.*kParameterRecord[i].member;
 }
 
 void CopyPPtoVars(State& s) {
     for (int i = 0; i < PNUM; ++i)
-        s.*kRecord[i] = s.pp[i];
+        s.*kParameterRecord[i].member = s.pp[i];
 }
 
 void FillTxBuf(State& s, unsigned code, const u16* words) {

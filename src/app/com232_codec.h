@@ -25,9 +25,8 @@ inline constexpr int VERSION_BYTES = 72;
 inline constexpr int BLOCK64_BYTES = 128;
 inline constexpr int BLOCK256_BYTES = 512;
 
-// --- Frame codec (pure: no port, no panel)
-// --------------------------------------------------------- Packs the 16 parameter variables into
-// pp in record order, and back. No limits are applied.
+// --- Frame codec (pure: no port, no panel) ---
+// Packs the 16 parameter variables into pp in record order, and back. No limits are applied.
 void CopyVarsToPP(State& s);
 void CopyPPtoVars(State& s);
 // Builds the request frame at the start of szWriteBuf: sync word, code (low 16 bits), PNUM words.

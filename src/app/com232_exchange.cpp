@@ -1,49 +1,79 @@
-// Request-and-wait exchanges: line check and firmware text.
+// The request writer, the answer waits and the exchanges built on them: line check and firmware
+// text.
 #include <algorithm>
 
 #include "com232.h"
 
-int SendFrame(Program& p, int port, int code) {
+namespace {
+
+// A request and its answer each take 36 byte times on the line.
+constexpr int kCrossingBytes = 2 * FRAME_BYTES;
+
+}  // namespace
+
+Request WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 word1) {
     p.order = code;
-    FillTxBuf(p, static_cast<unsigned>(p.order), p.pp.data());
-    p.rs.FlushOutQ(port);
-    p.rs.FlushInQ(port);
+    if (blockBytes > 0)
+        FillBlockRequest(p, static_cast<unsigned>(p.order), word0, word1);
+    else
+        FillTxBuf(p, static_cast<unsigned>(p.order), p.pp.data());
+    PumpReceived(p);
+    if (blockBytes > 0) p.router.ExpectBlock(blockBytes);
     p.rx_flag = 0;
-    p.nBytesW = p.rs.ComWrt(port, p.szWriteBuf.data(), FRAME_BYTES);
+    // Stamped before the write, so that the soonest time an answer can complete is a true lower
+    // bound even when this thread is held up between the two.
     p.tstart = p.rt.Timer();
-    return p.nBytesW;
+    p.nBytesW = p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
+    return Request{code, p.tstart, p.tstart + kCrossingBytes * p.rs.ByteSeconds(p.com)};
 }
 
-bool AwaitFrame(Program& p) {
-    for (;;) {
-        p.rt.ProcessSystemEvents();
-        p.tdiff = p.rt.Timer() - p.tstart;
-        if (p.rx_flag == 1) return true;
-        if (p.tdiff > TIMEOUT) return false;
-    }
-}
-
-bool AwaitAnswerTo(Program& p, int code) {
-    while (AwaitFrame(p)) {
-        const unsigned char* frame = p.szReadBuf.data();
-        if (WordAt(frame, 0) == ANSWER_SYNC && WordAt(frame, 2) == code) return true;
-        p.rx_flag = 0;
+bool TakeAnswer(Program& p, const Request& r) {
+    FrameBytes frame;
+    switch (p.router.Take(r.code, r.sentAt, r.earliest, frame)) {
+        case TakeResult::Taken:
+            std::copy(frame.begin(), frame.end(), p.szReadBuf.begin());
+            GetRxBuf(p, PNUM);
+            p.rx_flag = 1;
+            return true;
+        case TakeResult::TooSoon:
+            ShowText(p, "Sensor answered twice - repeated answer dropped!");
+            return false;
+        case TakeResult::None:
+            return false;
     }
     return false;
 }
 
-int CheckComLine(Program& p, int port) {
+bool AwaitAnswer(Program& p, const Request& r) {
+    for (;;) {
+        p.rt.ProcessSystemEvents();
+        const bool timedOut = p.rt.Timer() - r.sentAt > TIMEOUT;
+        if (TakeAnswer(p, r)) return true;
+        if (timedOut) return false;
+    }
+}
+
+int CheckComLine(Program& p, int /*port*/) {
     int result = 0;
     CopyVarsToPP(p);
-    SendFrame(p, port, LINE_CHECK);
-    if (!AwaitFrame(p)) p.szStatus = "Timeout-RS-232...";
-    if (p.rx_flag == 1) {
-        if (WordAt(p.szReadBuf.data(), 0) == ANSWER_SYNC) {
-            p.szStatus = "Echo Check - Line Ok!";
-            result = 1;
-        } else {
-            p.szStatus = "read error - not sync byte 0xAA!";
-        }
+    const Request r = WriteRequest(p, LINE_CHECK);
+    FrameBytes frame;
+    bool answered = false;
+    // Kept: the line check takes any frame, so that a wrong sync word is reported as such.
+    for (;;) {
+        p.rt.ProcessSystemEvents();
+        p.tdiff = p.rt.Timer() - r.sentAt;
+        answered = p.router.TakeAny(r.earliest, frame);
+        if (answered || p.tdiff > TIMEOUT) break;
+    }
+    if (!answered) {
+        p.szStatus = "Timeout-RS-232...";
+    } else if (WordAt(frame.data(), 0) == ANSWER_SYNC) {
+        std::copy(frame.begin(), frame.end(), p.szReadBuf.begin());
+        p.szStatus = "Echo Check - Line Ok!";
+        result = 1;
+    } else {
+        p.szStatus = "read error - not sync byte 0xAA!";
     }
     ShowStatus(p);
     return result;
@@ -73,12 +103,11 @@ int AwaitVersionBytes(Program& p) {
 }  // namespace
 
 int GetVERSIONInfo(Program& p) {
+    // Kept: the text is read without processing events, so nothing else can use the line
+    // meanwhile; the callback is out of the way and earlier input is dropped.
     RemoveRxCallback(p);
     p.rs.FlushInQ(p.com);
-    p.rs.FlushOutQ(p.com);
-    p.order = GET_VERSION;
-    FillTxBuf(p, static_cast<unsigned>(p.order), p.pp.data());
-    p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
+    WriteRequest(p, GET_VERSION);
     ShowText(p, "Waiting for firmware info ...");
 
     const int count = AwaitVersionBytes(p);
@@ -91,9 +120,8 @@ int GetVERSIONInfo(Program& p) {
         p.szStatus = text;
     }
 
-    InstallRxCallback(p);
     p.rs.FlushInQ(p.com);
-    p.rs.FlushOutQ(p.com);
+    InstallRxCallback(p);
     p.rx_flag = 0;
     ShowStatus(p);
     return count;

@@ -1,4 +1,6 @@
 // Hardware profile: asks the sensor for its profile and adapts scales, limits, axes and controls.
+#include <algorithm>
+
 #include "com232.h"
 #include "panel_ids.h"
 
@@ -23,6 +25,7 @@ bool IsKnownPixelCount(u16 n) {
 void SetRange(State& s, u16 first, u16 last) {
     s.pixB = first;
     s.pixE = last;
+    s.pixEBase = last;
 }
 
 void ApplySensorType(Program& p) {
@@ -71,7 +74,9 @@ void DimAnalogueGroup(Program& p, int dimmed) {
 void ApplyBoardType(Program& p) {
     if (p.pcbtype == 100) {
         DimAnalogueGroup(p, 0);  // NUMPMode stays as a board 400 left it
-        p.pixE = static_cast<u16>(p.pixE * 8);
+        // From the sensor type's own value, so that identifying the same sensor again does not
+        // multiply once more; saturated, since a wrapped range would make every position invalid.
+        p.pixE = static_cast<u16>(std::min(p.pixEBase * 8, 0xFFFF));
     } else if (p.pcbtype == 400) {
         DimAnalogueGroup(p, 1);
         p.rt.SetCtrlAttribute(p.pHandle, ui::NUMPMode, ATTR_DIMMED, 1);
@@ -106,6 +111,7 @@ int SubpixelFactor(u16 ccdsubpixel) {
 }
 
 void ApplyHardwareProfile(Program& p) {
+    p.pixE = p.pixEBase;  // the sensor types that keep the range keep it without a board's factor
     p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHVideo, VAL_XAXIS, VAL_MANUAL, 1.0, p.ccdsubpixel);
     if (!IsKnownPixelCount(p.ccdmaxpixel)) p.ccdmaxpixel = 256;
     const int factor = SubpixelFactor(p.ccdsubpixel);
@@ -117,12 +123,13 @@ void ApplyHardwareProfile(Program& p) {
 
 int GetHARDWAREInfo(Program& p) {
     p.YAXISMAX = 1024;
-    SendFrame(p, p.com, GET_HARDWARE);
-    if (!AwaitFrame(p)) p.szStatus = "Timeout-RS-232...";
-    if (p.rx_flag != 1) return 0;
-
+    // Only an answer that echoes the request is a profile: any other frame's words would steer
+    // the firmware text, the block reads and the edge-window limits.
+    if (!AwaitAnswer(p, WriteRequest(p, GET_HARDWARE))) {
+        p.szStatus = "Timeout-RS-232...";
+        return 0;
+    }
     const unsigned char* b = p.szReadBuf.data();
-    const u16 echo = WordAt(b, 2);
     p.ccdtype = WordAt(b, 4);
     p.ccdmaxpixel = WordAt(b, 6);
     p.ccdresolution = WordAt(b, 8);
@@ -131,7 +138,6 @@ int GetHARDWAREInfo(Program& p) {
     p.ccdsubpixel = WordAt(b, 14);
     p.ccdpixE = WordAt(b, 18);
     p.softversion = WordAt(b, 20);
-    if (echo != GET_HARDWARE) return 0;
 
     ApplyHardwareProfile(p);
     return 1;

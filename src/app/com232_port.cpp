@@ -1,5 +1,5 @@
 // Port set-up, identification sequence, receive callback and the status line.
-#include <cstring>
+#include <algorithm>
 
 #include "com232.h"
 #include "gui.h"
@@ -43,57 +43,33 @@ const char* OpenErrorText(int code) {
     }
 }
 
+// Every byte goes to the router as soon as it arrives, so that the time a frame completed is known
+// and a frame split across arrivals is still whole.
 void InstallRxCallback(Program& p) {
-    p.rs.InstallComCallback(p.com, eventMask, FRAME_BYTES, p.sync, RX_Receive_Function, &p);
+    p.rs.InstallComCallback(p.com, eventMask, 1, p.sync, RX_Receive_Function, &p);
 }
 
 void RemoveRxCallback(Program& p) {
     p.rs.InstallComCallback(p.com, 0, FRAME_BYTES, p.sync, nullptr, nullptr);
 }
 
-namespace {
-
-// Longest wait for the rest of a frame that stray bytes pushed out of step: a whole frame takes
-// 18.75 ms at 19200 baud.
-constexpr double kFrameTailWait = 0.05;
-
-// Waits without processing events until `count` bytes wait in the input queue.
-bool AwaitQueued(Program& p, int count, double seconds) {
-    const double end = p.rt.Timer() + seconds;
-    while (p.rs.GetInQLen(p.com) < count) {
-        if (p.rt.Timer() > end) return false;
-        p.rt.Delay(0.001);
+void PumpReceived(Program& p) {
+    // A flooding line delivers without end: one call takes what a few frames' worth of reads
+    // bring and leaves the rest for the next.
+    constexpr int kMaxReadsPerCall = 16;
+    unsigned char bytes[256];
+    for (int reads = 0; reads < kMaxReadsPerCall; ++reads) {
+        const int waiting = std::min(p.rs.GetInQLen(p.com), static_cast<int>(sizeof bytes));
+        if (waiting <= 0) return;
+        const int count = p.rs.ComRd(p.com, bytes, waiting);
+        if (count <= 0) return;
+        p.router.Feed(bytes, count, p.rt.Timer());
     }
-    return true;
 }
-
-// Stray bytes before an answer (line noise, the rest of an earlier answer arriving after a flush)
-// shift the 36 bytes read out of step with the frames; taken as they are, every later answer
-// would be read out of step too. When the bytes do not begin with the answer sync word but hold
-// it further on, the frame is moved to the start and completed from the bytes behind it. A frame
-// that begins with the sync word, or holds none, is left as read.
-void BringFrameInStep(Program& p) {
-    unsigned char* frame = p.szReadBuf.data();
-    if (WordAt(frame, 0) == ANSWER_SYNC) return;
-    int shift = 1;
-    while (shift < FRAME_BYTES - 1 && WordAt(frame, shift) != ANSWER_SYNC)
-        ++shift;
-    if (shift == FRAME_BYTES - 1 || !AwaitQueued(p, shift, kFrameTailWait)) return;
-    std::memmove(frame, frame + shift, FRAME_BYTES - shift);
-    p.rs.ComRd(p.com, frame + FRAME_BYTES - shift, shift);
-}
-
-}  // namespace
 
 void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
     if (!(eventBits & LWRS_RECEIVE) || callbackData == nullptr) return;
-    Program& p = *static_cast<Program*>(callbackData);
-    p.rs.ComRd(p.com, p.szReadBuf.data(), FRAME_BYTES);
-    BringFrameInStep(p);
-    GetRxBuf(p, PNUM);
-    p.rx_flag = 1;
-    p.graphrefresh = 1;
-    p.rs.FlushInQ(p.com);  // bytes that followed the frame are dropped
+    PumpReceived(*static_cast<Program*>(callbackData));
 }
 
 namespace {
@@ -121,9 +97,9 @@ void InitRS232(Program& p, int port) {
     } else {
         p.rs.SetComTime(port, 2.0);
         p.rs.FlushInQ(port);
-        p.rs.FlushOutQ(port);
         p.rs.SetCTSMode(port, 0);
-        p.rs.InstallComCallback(port, eventMask, FRAME_BYTES, p.sync, RX_Receive_Function, &p);
+        p.router.Clear();
+        InstallRxCallback(p);
         IdentifySensor(p, port);
     }
     ShowStatus(p);

@@ -5,33 +5,36 @@
 #include "gui_shapes.h"
 #include "program.h"
 
-// --- Panel value exchange
-// ------------------------------------------------------------------------- Reads every parameter
-// control into its variable, as the controls hold them (no limits).
+// --- Panel value exchange ---
+// Reads every parameter control into its variable, as the controls hold them (no limits).
 void GetPanelValues(Program& p);
 // Applies the parameter limits to the state, writes the controls and redraws the threshold line,
 // the edge cursors, the grey line area and the green tolerance band.
 void SetPanelValues(Program& p);
 
-// --- Exchanges with the panel
-// ----------------------------------------------------------------------- Reads the parameter
-// record from the sensor's RAM or EEPROM into the state and shows it; with DATFILE it only shows
-// the state. A time-out leaves the state and shows it all the same.
-void PushGET(Program& p, int target);
+// --- Exchanges with the panel ---
+// Reads the parameter record from the sensor's RAM or EEPROM into the state and shows it; with
+// DATFILE it only shows the state (the caller has loaded the file). False, with the panel left as
+// it is, when no answer came or the target is none of the three.
+bool PushGET(Program& p, int target);
 // The Run loop: shows the strip chart, locks Run and Video, selects RAM, then sends one
 // measurement request (with the parameters packed afresh) after another, each as soon as the
 // previous answer has been taken in, and draws every answer once (bar graph and strip chart). Ends
 // when stop_flag is set (Stop, closing the panel, the port selector) or when no answer came for
-// more than TIMEOUT since the latest request ("Timeout RS232-Line!"); then releases the locks and
-// Stop. Other controls stay live: their callbacks run inside the loop's event processing.
+// more than TIMEOUT since the latest request ("Timeout RS232-Line!"); then releases the locks.
+// Other controls stay live: their callbacks run inside the loop's event processing, and their
+// exchanges take only their own answers.
 void PushRUN(Program& p);
+// The Video loop: as Run, but each cycle also reads the line image (four 64-word blocks on boards
+// 0 and 100, else one 256-word block) and draws the video curve instead of the strip chart. A
+// cycle that has begun completes before the loop ends.
+void PushVIDEO(Program& p);
 // Switches the target to RAM, radio buttons included.
 void SelectRamTarget(Program& p);
 // Dims or undims the two acquisition-lock controls.
 void LockAcquisition(Program& p, int dimmed);
 
-// --- Plots
-// ------------------------------------------------------------------------------------------
+// --- Plots ---
 // Redraws the video curve (256 words at the given x positions) and the threshold line.
 void PlotVIDEOCurve(Program& p, const u16* video, const double* x);
 // Writes the eleven measurement displays and redraws the bar graph.
@@ -39,8 +42,7 @@ void PlotVIDEOBarGraph(Program& p);
 // Adds the latest measurement to the 100-group history and hands it to the strip chart.
 void PlotRAWGraphX8(Program& p);
 
-// --- Parameter file
-// -------------------------------------------------------------------------------
+// --- Parameter file ---
 inline constexpr const char* kParaFileName = "TAVRpara.dat";
 inline constexpr int SAVE_POPUP = 0;
 inline constexpr int LOAD_POPUP = 1;
@@ -50,7 +52,8 @@ int ParaFilePopup(Program& p, int which);
 // Writes the panel's parameter set to file_name (replacing the file atomically). A failure is
 // reported in the status line and leaves any previous file intact.
 void SendParaToFile(Program& p);
-// Asks for a file and loads its first 16 numbers into pp and the state (low 16 bits each). A
-// missing, unreadable, short or non-numeric file is refused with a status message; pp and the
-// state then stay as they were.
-void ReadParaFromFile(Program& p);
+// Asks for a file and loads its first 16 numbers into pp and the state. True when a file was
+// loaded; a cancelled choice changes nothing, and a file that is missing, not a regular file,
+// unreadable, short, non-numeric or holds a number above 65535 is refused with a status message,
+// with pp and the state left as they were.
+bool ReadParaFromFile(Program& p);

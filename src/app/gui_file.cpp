@@ -1,4 +1,5 @@
 // The parameter file: 16 unsigned decimal numbers, the parameter record in order.
+#include <algorithm>
 #include <cstdint>
 
 #include "arrayfile.h"
@@ -9,12 +10,19 @@ using namespace platform;
 
 namespace {
 
+// A parameter word is 16 bits: a larger number is refused like any other bad file.
+constexpr int kFileValueTooLarge = -100;
+
 const char* FileErrorText(int code, bool writing) {
     switch (code) {
         case kFileTooFewValues:
             return "Parameter file holds fewer than 16 numbers - not loaded!";
+        case kFileValueTooLarge:
+            return "Parameter file holds a number above 65535 - not loaded!";
         case kFileBadValue:
             return "Parameter file holds a value that is no number - not loaded!";
+        case kFileNotRegular:
+            return "Parameter file is not a regular file - not loaded!";
         case kFileCannotOpen:
             return writing ? "Cannot write parameter file - nothing saved!"
                            : "Cannot read parameter file - not loaded!";
@@ -45,17 +53,19 @@ void SendParaToFile(Program& p) {
     if (result != kFileOk) ShowText(p, FileErrorText(result, true));
 }
 
-void ReadParaFromFile(Program& p) {
-    if (ParaFilePopup(p, LOAD_POPUP) <= 0) return;
+bool ReadParaFromFile(Program& p) {
+    if (ParaFilePopup(p, LOAD_POPUP) <= 0) return false;
     std::uint32_t values[PNUM];
-    const int result = FileToArray(p.file_name, values, PNUM);
+    int result = FileToArray(p.file_name, values, PNUM);
+    if (result == kFileOk && std::any_of(values, values + PNUM, [](auto v) { return v > 0xFFFF; }))
+        result = kFileValueTooLarge;
     if (result != kFileOk) {
-        p.szStatus = FileErrorText(result, false);  // shown by the Get callback's refresh
-        return;
+        SetStatus(p, FileErrorText(result, false));
+        return false;
     }
     for (int i = 0; i < PNUM; ++i)
-        p.pp[i] = static_cast<u16>(values[i] & 0xFFFF);
+        p.pp[i] = static_cast<u16>(values[i]);
     CopyPPtoVars(p);
-    // Replaces the text of an earlier refusal, which the Get callback's refresh would show again.
     p.szStatus = "Parameter file loaded!";
+    return true;
 }

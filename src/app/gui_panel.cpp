@@ -1,37 +1,11 @@
 // Panel value exchange: the parameter set between the panel and the state.
 #include "gui.h"
 #include "panel_ids.h"
+#include "parameter_record.h"
 
 using namespace platform;
 
 namespace {
-
-struct ParamControl {
-    int ctrl;
-    u16 State::*var;
-};
-
-// The order in which GetPanelValues reads the controls.
-constexpr ParamControl kReadOrder[] = {
-    {ui::NUMPower, &State::power},         {ui::NUMPMode, &State::pMode},
-    {ui::NUMVideoThreshold, &State::vThd}, {ui::NUMAnaMode, &State::anaMode},
-    {ui::NUMPolarity, &State::polarity},   {ui::NUMEMode, &State::eMode},
-    {ui::NEDITEdgeLeft, &State::eBeg},     {ui::NEDITEdgeRight, &State::eEnd},
-    {ui::NUMTVal, &State::tVal},           {ui::NEDITTolerance, &State::tTol},
-    {ui::NUMHwMode, &State::hwMode},       {ui::NUMAverage, &State::average},
-    {ui::BINSW_OpMode, &State::opMode},
-};
-
-// The order in which SetPanelValues writes them (the tolerance also goes to its mirror).
-constexpr ParamControl kWriteOrder[] = {
-    {ui::NUMPower, &State::power},         {ui::NUMPMode, &State::pMode},
-    {ui::NUMVideoThreshold, &State::vThd}, {ui::NUMAnaMode, &State::anaMode},
-    {ui::NUMPolarity, &State::polarity},   {ui::NUMEMode, &State::eMode},
-    {ui::NEDITEdgeLeft, &State::eBeg},     {ui::NEDITEdgeRight, &State::eEnd},
-    {ui::NUMTolerance, &State::tTol},      {ui::NUMTVal, &State::tVal},
-    {ui::NEDITTolerance, &State::tTol},    {ui::NUMHwMode, &State::hwMode},
-    {ui::NUMAverage, &State::average},     {ui::BINSW_OpMode, &State::opMode},
-};
 
 constexpr int kGrey = 0xA0A0A0;
 constexpr int kGreen = 0x00FF00;
@@ -39,8 +13,8 @@ constexpr int kGreen = 0x00FF00;
 }  // namespace
 
 void GetPanelValues(Program& p) {
-    for (const auto& c : kReadOrder)
-        p.rt.GetCtrlVal(p.pHandle, c.ctrl, p.*c.var);
+    for (const RecordWord& w : kParameterRecord)
+        if (w.shown) p.rt.GetCtrlVal(p.pHandle, w.control, p.*w.member);
     double corr = 0.0;
     p.rt.GetCtrlVal(p.pHandle, ui::NUMCorr, corr);
     p.corrX1024 = CorrToFixed(corr);
@@ -48,13 +22,15 @@ void GetPanelValues(Program& p) {
 
 void SetPanelValues(Program& p) {
     ApplyParameterLimits(p);
-    for (const auto& c : kWriteOrder)
-        p.rt.SetCtrlVal(p.pHandle, c.ctrl, static_cast<int>(p.*c.var));
+    for (const RecordWord& w : kParameterRecord)
+        if (w.shown) p.rt.SetCtrlVal(p.pHandle, w.control, static_cast<int>(p.*w.member));
+    p.rt.SetCtrlVal(p.pHandle, ui::NUMTolerance, static_cast<int>(p.tTol));
     p.rt.SetCtrlVal(p.pHandle, ui::NUMCorr, CorrFromFixed(p.corrX1024));
     p.rt.SetCtrlAttribute(p.pHandle, ui::NUMRightMaxX, ATTR_DIMMED, p.opMode == 1 ? 0 : 1);
 
     p.thdArray.fill(p.vThd);
-    p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHBar, VAL_XAXIS, VAL_MANUAL, 1.0, p.ccdpixE);
+    p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHBar, VAL_XAXIS, VAL_MANUAL, 1.0,
+                            GraphTop(p, p.ccdpixE));
     PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
 
     p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 2, p.eBeg, 0.75);

@@ -37,7 +37,7 @@ void PlotVIDEOBarGraph(Program& p) {
     const BarGraphDrawing d = ComputeBarGraph(p);
     WriteDisplays(p);
     const int bar = ui::GRAPHBar;
-    p.rt.SetAxisScalingMode(p.pHandle, bar, VAL_XAXIS, VAL_MANUAL, 1.0, p.ccdsubpixel);
+    p.rt.SetAxisScalingMode(p.pHandle, bar, VAL_XAXIS, VAL_MANUAL, 1.0, GraphTop(p, p.ccdsubpixel));
     p.rt.SetGraphCursor(p.pHandle, bar, 2, p.eBeg, kCursorHeight);
     p.rt.SetGraphCursor(p.pHandle, bar, 3, p.eEnd, kCursorHeight);
     p.rt.DeleteGraphPlot(p.pHandle, bar, -1, VAL_DELAYED_DRAW);

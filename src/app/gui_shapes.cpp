@@ -1,4 +1,5 @@
 // Pure panel logic: limits, correction factor, result copy, bar graph shapes, strip chart groups.
+#include <algorithm>
 #include <cmath>
 
 #include "gui_shapes.h"
@@ -85,6 +86,10 @@ double CorrFromFixed(u16 corrX1024) {
     return corrX1024 / 1024.0;
 }
 
+double SnapCorr(double c) {
+    return std::clamp(std::round(c * 1024.0), 0.0, 65535.0) / 1024.0;
+}
+
 void ApplyParameterLimits(State& s) {
     if (s.power > 1000) s.power = 500;
     if (s.pMode > 1) s.pMode = 0;
@@ -104,6 +109,10 @@ void ApplyParameterLimits(State& s) {
     if (s.hwMode > 3) s.hwMode = 3;
     if (s.average > 1024) s.average = 1024;
     if (s.opMode > 1) s.opMode = 0;
+}
+
+double GraphTop(const State& s, u16 top) {
+    return top > 1 ? top : (s.pixE > 1 ? s.pixE : 1024);
 }
 
 void CopyRunResult(State& s) {

@@ -10,6 +10,11 @@ void ApplyParameterLimits(State& s);
 // The correction factor between the panel's double and its 1/1024 fixed point (truncating).
 u16 CorrToFixed(double c);
 double CorrFromFixed(u16 corrX1024);
+// The nearest correction factor the sensor can hold (a whole number of 1/1024 steps).
+double SnapCorr(double c);
+// The top of a graph's x axis: `top` once a hardware profile has set it (above 1), the start-up
+// position range before, so that the start-up band and cursors are in view.
+double GraphTop(const State& s, u16 top);
 // Copies a measurement answer's 16 words from pp into the result variables (word 3 into tVal).
 void CopyRunResult(State& s);
 

@@ -2,6 +2,7 @@
 // works through. Every module function takes it; callbacks receive it as their callback data.
 #pragma once
 
+#include "com232_router.h"
 #include "engine.h"
 #include "rs232.h"
 #include "state.h"
@@ -10,6 +11,10 @@ struct Program : State {
     Program(platform::Engine& engine, platform::Rs232& ports) : rt(engine), rs(ports) {}
     platform::Engine& rt;
     platform::Rs232& rs;
+
+    AnswerRouter router;         // every frame from the sensor, filed for the exchange it answers
+    bool loopRunning = false;    // Run or Video, until its ending steps have run
+    bool blockTimedOut = false;  // a line-image block of the current Video cycle timed out
 };
 
 // The Program behind a callback's data pointer.

@@ -32,6 +32,7 @@ struct State {
     // --- Sensor identity and hardware profile ---------------------------------------------------
     u16 ccdtype = 0, ccdmaxpixel = 0, ccdresolution = 0, pcbtype = 0, ccdmaxpixelX8 = 0;
     u16 ccdsubpixel = 0, ccdpixE = 0, softversion = 0, pixB = 0, pixE = 0;
+    u16 pixEBase = 0;  // pixE as the sensor type gives it, before a board's factor
     u16 YAXISMAX = 1024;
     std::string szVersion;
 

@@ -2,6 +2,7 @@
 #include "arrayfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
 #include <limits>
@@ -12,6 +13,8 @@ namespace platform {
 namespace {
 
 constexpr int kMaxFieldWidth = 64;
+// Array files are small; a larger one is read no further than this.
+constexpr qint64 kMaxReadBytes = 64 * 1024;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -19,19 +22,19 @@ bool IsSpace(char c) {
 
 enum class Token { End, Number, Bad };
 
-// Reads the next white-space separated token as an unsigned decimal number of 32 bits. Reading
-// stops at the first character that cannot belong to one, so no token is ever held in memory.
-Token NextNumber(QFile& file, std::uint32_t& value) {
-    char c = 0;
-    do {
-        if (!file.getChar(&c)) return Token::End;
-    } while (IsSpace(c));
+// Reads the next white-space separated token of `text` from `at` as an unsigned decimal number
+// of 32 bits.
+Token NextNumber(const QByteArray& text, qsizetype& at, std::uint32_t& value) {
+    while (at < text.size() && IsSpace(text[at]))
+        ++at;
+    if (at == text.size()) return Token::End;
     std::uint64_t v = 0;
-    do {
+    for (; at < text.size() && !IsSpace(text[at]); ++at) {
+        const char c = text[at];
         if (c < '0' || c > '9') return Token::Bad;
         v = v * 10 + static_cast<std::uint64_t>(c - '0');
         if (v > std::numeric_limits<std::uint32_t>::max()) return Token::Bad;
-    } while (file.getChar(&c) && !IsSpace(c));
+    }
     value = static_cast<std::uint32_t>(v);
     return Token::Number;
 }
@@ -56,17 +59,21 @@ int ArrayToFile(const std::string& path, const std::uint32_t* values, int count,
 
 int FileToArray(const std::string& path, std::uint32_t* values, int count) {
     if (count < 0 || (count > 0 && values == nullptr)) return kFileBadValue;
-    QFile file(QString::fromStdString(path));
+    const QString name = QString::fromStdString(path);
+    // A pipe or a device would block the open or the read until something writes to it.
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile()) return kFileNotRegular;
+    QFile file(name);
     if (path.empty() || !file.open(QIODevice::ReadOnly)) return kFileCannotOpen;
-    std::vector<std::uint32_t> read;
-    read.reserve(static_cast<std::size_t>(std::min(count, 4096)));
-    while (static_cast<int>(read.size()) < count) {
-        std::uint32_t v = 0;
-        const Token token = NextNumber(file, v);
+    QByteArray text = file.read(kMaxReadBytes);
+    if (file.error() != QFileDevice::NoError) return kFileCannotOpen;
+    if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);  // the mark some editors write
+    qsizetype at = 0;
+    std::vector<std::uint32_t> read(static_cast<std::size_t>(count));
+    for (std::uint32_t& value : read) {
+        const Token token = NextNumber(text, at, value);
         if (token == Token::Bad) return kFileBadValue;
-        if (token == Token::End)
-            return file.error() == QFileDevice::NoError ? kFileTooFewValues : kFileCannotOpen;
-        read.push_back(v);
+        if (token == Token::End) return kFileTooFewValues;
     }
     std::copy(read.begin(), read.end(), values);
     return kFileOk;

@@ -79,7 +79,18 @@ void WatchPress(QObject* object, EventRouter* router, int panel, int control) {
 void Engine::Impl::wireControl(int panelHandle, int control, QWidget* widget) {
     WatchPress(widget, &router, panelHandle, control);
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
-        if (button->isCheckable() || qobject_cast<BinarySwitch*>(button) != nullptr) {
+        if (button->isCheckable()) {
+            // The state change, not the click: the keyboard and an assistive tool's toggle action
+            // change the state without one. A radio button reports being switched on only; the
+            // one its group switches off made no change of its own.
+            const bool onOnly = button->autoExclusive();
+            QObject::connect(button, &QAbstractButton::toggled, button,
+                             [this, panelHandle, control, onOnly](bool on) {
+                                 if (onOnly && !on) return;
+                                 dispatchControl(panelHandle, control, EVENT_VAL_CHANGED);
+                                 dispatchControl(panelHandle, control, EVENT_COMMIT);
+                             });
+        } else if (qobject_cast<BinarySwitch*>(button) != nullptr) {
             OnUserChange(this, panelHandle, control, button, &QAbstractButton::clicked);
         } else {
             QObject::connect(button, &QAbstractButton::clicked, button,

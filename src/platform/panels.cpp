@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "binary_switch.h"
+#include "decimal_spin_box.h"
 #include "engine_impl.h"
 #include "graph_widget.h"
 #include "panel_ids.h"
@@ -25,6 +26,8 @@ class PanelLoader : public QUiLoader {
             widget = new StripChartWidget(parent);
         else if (className == QLatin1String("BinarySwitch"))
             widget = new BinarySwitch(parent);
+        else if (className == QLatin1String("QDoubleSpinBox"))
+            widget = new DecimalSpinBox(parent);
         else
             return QUiLoader::createWidget(className, parent, name);
         widget->setObjectName(name);

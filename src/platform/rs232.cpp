@@ -29,7 +29,9 @@ struct Rs232::Impl {
 
     Engine& engine;
     std::map<int, std::unique_ptr<SerialChannel>> channels;
+    std::map<int, double> byteSeconds;  // by port, as last opened
     std::unique_ptr<sim::PtyServer> simulator;
+    long simulatorBaud = 0;
 };
 
 SerialChannel& Rs232::Impl::MakeChannel(int port) {
@@ -71,6 +73,7 @@ std::string Rs232::Impl::SimulatorDevice(int* error) {
         return {};
     }
     simulator = std::move(fresh);
+    simulatorBaud = parsed.options.baud;
     return simulator->slavePath();
 }
 
@@ -90,10 +93,15 @@ int Rs232::OpenComConfig(int port, const std::string& deviceName, long baud, int
 
     std::string device = deviceName.empty() ? MapPortToDevice(port) : deviceName;
     if (device.empty()) return kComInvalidPort;
+    // A start bit, the data bits, a parity bit if any and the stop bits make one byte on the line.
+    const int bitsPerByte = 1 + dataBits + (parity != 0 ? 1 : 0) + stopBits;
+    impl_->byteSeconds[port] = static_cast<double>(bitsPerByte) / static_cast<double>(baud);
     if (device == kSimulatedDevice) {
         int error = 0;
         device = impl_->SimulatorDevice(&error);
         if (device.empty()) return error;
+        const long simBaud = impl_->simulatorBaud;
+        impl_->byteSeconds[port] = simBaud > 0 ? static_cast<double>(bitsPerByte) / simBaud : 0.0;
     }
     return impl_->MakeChannel(port).Open(QString::fromStdString(device), settings);
 }
@@ -152,6 +160,11 @@ int Rs232::InstallComCallback(int port, int eventMask, int notifyCount, int even
     SerialChannel* c = impl_->Channel(port);
     return c ? c->InstallCallback(eventMask, notifyCount, eventCharacter, callback, callbackData)
              : kComNotOpen;
+}
+
+double Rs232::ByteSeconds(int port) const {
+    const auto it = impl_->byteSeconds.find(port);
+    return it == impl_->byteSeconds.end() ? 0.0 : it->second;
 }
 
 std::string Rs232::DeviceForPort(int port) const {

@@ -32,7 +32,7 @@ Reply FaultInjector::Apply(std::uint16_t code, const Answer& answer) {
     const bool frame = answer.kind == AnswerKind::Frame && reply.bytes.size() >= 4;
     const bool raw = answer.kind == AnswerKind::Raw;
     std::size_t garbage = 0, trailing = 0;
-    bool silent = false;
+    bool silent = false, twice = false;
 
     for (std::size_t i = 0; i < faults_.size(); ++i) {
         const Fault& f = faults_[i];
@@ -73,6 +73,9 @@ Reply FaultInjector::Apply(std::uint16_t code, const Answer& answer) {
             case FaultKind::Trailing:
                 if (frame) trailing += Count(f.value);
                 break;
+            case FaultKind::Twice:
+                twice |= frame;
+                break;
         }
     }
     if (reply.hangUp || reply.floodSeconds > 0 || silent) {
@@ -84,6 +87,7 @@ Reply FaultInjector::Apply(std::uint16_t code, const Answer& answer) {
         reply.bytes.insert(reply.bytes.begin(), g.begin(), g.end());
     }
     reply.bytes.insert(reply.bytes.end(), trailing, 0x7E);
+    if (twice) reply.bytes.insert(reply.bytes.end(), reply.bytes.begin(), reply.bytes.end());
     return reply;
 }
 

@@ -13,6 +13,7 @@
 //   ShortBlock   raw answers (version text, image blocks): only the first K bytes
 //   HangUp       answers N requests, then closes the line when the next one arrives
 //   Flood        at the first request it applies to: no answer but 0x55 bytes for `seconds`
+//   Twice        answer frames are sent twice, back to back (a faulty converter or repeater)
 #pragma once
 
 #include <cstdint>
@@ -35,6 +36,7 @@ enum class FaultKind {
     ShortBlock,
     HangUp,
     Flood,
+    Twice,
 };
 
 struct Fault {

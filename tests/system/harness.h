@@ -22,7 +22,7 @@ class ProgramTest : public ::testing::Test {
     void TearDown() override;
 
     // Starts a simulated sensor (tavrix-sim option syntax) and makes it port `port`.
-    sim::PtyServer& StartSensor(const std::string& options = "--baud 0", int port = 1);
+    sim::PtyServer& StartSensor(const std::string& options = "--baud 19200", int port = 1);
     // Makes port `port` a device path that does not exist.
     void NoSensor(int port = 1);
     // Runs the program's start-up (everything before the event loop); expects success.

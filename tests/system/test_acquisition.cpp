@@ -114,7 +114,7 @@ TEST_F(Acquisition, RunDrawsEveryAnswerOnceUntilStopAndKeepsItsHistory) {
 }
 
 TEST_F(Acquisition, SilentSensorEndsEitherLoopAfterTheTimeOut) {
-    Start("--baud 0 --fault silent");
+    Start("--baud 19200 --fault silent");
     for (int button : {ui::BTNRun, ui::BTNVideo}) {
         sensor().ClearLog();
         const double t0 = Now();
@@ -129,7 +129,7 @@ TEST_F(Acquisition, SilentSensorEndsEitherLoopAfterTheTimeOut) {
 // Stop acts on mouse press: the Video cycle waiting for its answer still reads the image and
 // draws, then nothing more is sent. From the keyboard Stop does nothing.
 TEST_F(Acquisition, StopActsOnTheMouseButtonGoingDown) {
-    Start("--baud 0 --fault delay=0.6@8");
+    Start("--baud 19200 --fault delay=0.6@8");
     sensor().ClearLog();
     RunFor(ui::BTNVideo, 0.3);
     EXPECT_EQ(RequestCodes(), (std::vector<int>{RUN, 9, 9, 9, 9}));
@@ -152,12 +152,12 @@ struct BoardCase {
 
 class VideoBoards : public Acquisition, public ::testing::WithParamInterface<BoardCase> {};
 
-TEST_P(VideoBoards, ReadTheImageByBoardAndSendThePreviousAnswer) {
+TEST_P(VideoBoards, ReadTheImageByBoardAndSendTheParametersInForce) {
     const BoardCase& c = GetParam();
-    Start("--baud 0 --board " + std::to_string(c.board));
+    Start("--baud 19200 --board " + std::to_string(c.board));
     Click(ui::RBTEeprom);
     const size_t first = sensor().Log().size();
-    RunFor(ui::BTNVideo, 0.3);
+    RunFor(ui::BTNVideo, 0.9);  // three cycles on the paced line
 
     const auto log = sensor().Log();
     const auto answers = Answers();
@@ -166,9 +166,12 @@ TEST_P(VideoBoards, ReadTheImageByBoardAndSendThePreviousAnswer) {
     ASSERT_EQ((log.size() - first) % cycle, 0u);
     for (size_t i = first; i < log.size(); i += cycle) {
         ASSERT_EQ(log[i].code, RUN) << i;
-        if (i > first) {
-            ASSERT_EQ(Payload(log[i].bytes.data()), Payload(answers[i - cycle].bytes.data()));
-        }
+        // The parameters in force, with the setpoint the previous answer carried in word 3.
+        State expected = p();
+        if (i > first) expected.tVal = WordAt(answers[i - cycle].bytes.data(), 4 + 2 * 3);
+        CopyVarsToPP(expected);
+        ASSERT_EQ(Payload(log[i].bytes.data()),
+                  std::vector<u16>(expected.pp.begin(), expected.pp.end()));
         for (int b = 0; b < c.blocks; ++b) {
             std::vector<u16> want(PNUM, 0);
             want[0] = u16(64 * b), want[1] = c.blocks > 1 && b == c.blocks - 1;
@@ -185,60 +188,21 @@ INSTANTIATE_TEST_SUITE_P(, VideoBoards,
                          ::testing::Values(BoardCase{0, 9, 4}, BoardCase{100, 9, 4},
                                            BoardCase{400, 11, 1}));
 
-// Measurement answers come 0.2 s late; Send and Get are pressed just after a request left. Send
-// gets through and Run goes on; Get's answer queues behind the late one and is dropped, so Get
-// times out, and Run with it.
-TEST_F(Acquisition, SendAndGetDuringRun) {
-    Start("--baud 0 --fault delay=0.2@8");
-    EnterValue(ui::NUMPower, 321);
-    long afterSend = 0;
-    WhenRequested(sensor().RequestCount() + 2, [&] {
-        Click(ui::BTNSend);
-        afterSend = sensor().RequestCount();
-    });
-    RunFor(ui::BTNRun, 1.2);
-    EXPECT_EQ(sensor().Ram()[sim::kPower], 321);
-    EXPECT_GE(sensor().RequestCount() - afterSend, 2);
-    EXPECT_EQ(Status(), "Line Ok!");
-
-    double getAt = 0;
-    std::string getStatus;
-    WhenRequested(sensor().RequestCount() + 2, [&] {
-        getAt = Now();
-        Click(ui::BTNGet);
-        getStatus = Status();
-    });
-    Click(ui::BTNRun);
-    EXPECT_EQ(getStatus, "Timeout-RS-232...");
-    EXPECT_EQ(Status(), "Timeout RS232-Line!");
-    EXPECT_TRUE(Now() - getAt > 1.5 && Now() - getAt < 2.5);
-    EXPECT_EQ(RequestCodes().back(), GET_RAM);
-}
-
-// Stop releases Run while the Video cycle still waits; a Run started then runs inside that wait.
-// Once it is stopped, the old cycle completes and no loop goes on.
-TEST_F(Acquisition, RunStartedWhileAVideoCycleCompletesRunsNestedAndBothEnd) {
-    Start("--baud 0 --fault delay=0.3@8");
-    long atNestedStop = 0;
-    bool nestedRan = false;
-    auto stop = [this] { QTest::mouseClick(Ctrl(ui::BTNStop), Qt::LeftButton); };
-    Later(0.1, stop);
+// Stop pressed while a Video cycle still reads its blocks: Run and Video stay dimmed until the
+// cycle has ended, and a Run pressed meanwhile does not start inside it.
+TEST_F(Acquisition, NoLoopStartsInsideAnEndingOne) {
+    Start("--baud 19200 --fault delay=0.3@8");
+    bool dimmedAfterStop = false;
+    Later(0.1, [this] { QTest::mouseClick(Ctrl(ui::BTNStop), Qt::LeftButton); });
     Later(0.2, [&] {
-        Later(1.0, [&] {
-            nestedRan = p().stop_flag == 0;
-            stop();
-            atNestedStop = sensor().RequestCount();
-        });
-        Click(ui::BTNRun);
+        dimmedAfterStop = Dimmed(ui::BTNRun) && Dimmed(ui::BTNVideo);
+        CC_BTNRun(p().pHandle, ui::BTNRun, platform::EVENT_COMMIT, &p(), 0, 0);
     });
-    const long before = sensor().RequestCount();
+    sensor().ClearLog();
     Click(ui::BTNVideo);
-    EXPECT_TRUE(nestedRan);
-    EXPECT_GE(atNestedStop - before, 3);
-    const auto codes = RequestCodes();
-    EXPECT_TRUE(std::all_of(codes.end() - (sensor().RequestCount() - atNestedStop), codes.end(),
-                            [](int code) { return code == GET_DATA64; }));
-    EXPECT_EQ(p().stop_flag, 1);
+    EXPECT_TRUE(dimmedAfterStop);
+    EXPECT_EQ(RequestCodes(), (std::vector<int>{RUN, 9, 9, 9, 9}));
+    EXPECT_EQ(Status(), "Data[64] block received!");
     EXPECT_TRUE(Released());
 }
 
@@ -249,7 +213,7 @@ class ClosingDuringVideo : public Acquisition,
 
 TEST_P(ClosingDuringVideo, EndsTheEventLoopAfterThePendingTimeOuts) {
     const auto [lateAnswer, pendingWaits] = GetParam();
-    Start(std::string("--baud 0 --fault ") + lateAnswer);
+    Start(std::string("--baud 19200 --fault ") + lateAnswer);
     double closedAt = 0;
     Later(0.0, [&] { Click(ui::BTNVideo); });
     Later(0.3, [&] {

@@ -14,7 +14,7 @@ const QColor kRed(0xFF0000), kGreen(0x00FF00), kDarkGreen(0x008000);
 class Display : public ProgramTest {
   protected:
     void SetUp() override {
-        StartSensor("--baud 0");  // positions 1..1024, 8192 eight-fold
+        StartSensor("--baud 19200");  // positions 1..1024, 8192 eight-fold
         StartProgram();
     }
 

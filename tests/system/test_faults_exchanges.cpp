@@ -7,19 +7,22 @@ namespace {
 
 constexpr const char* kTimeout64 = "Timeout-RS-232 while reading 64 data-words!";
 constexpr const char* kTimeout256 = "Timeout-RS-232 while reading 256 data-words!";
-constexpr const char* kTaught = "New setpoint value teached!";
+constexpr const char* kBlock64 = "Data[64] block received!";
+constexpr const char* kTwice = "Sensor answered twice - repeated answer dropped!";
 constexpr Exchange kGet = Exchange::Get;
 constexpr Exchange kTeach = Exchange::Teach;
 constexpr Exchange kReset = Exchange::Reset;
 constexpr Exchange kRun = Exchange::Run;
 constexpr Exchange kVideo = Exchange::Video;
+constexpr Exchange kSend = Exchange::Send;
 constexpr During kStop = During::Stop;  // at 0.3 s the first Video cycle still reads its blocks
 
 // clang-format off
 const Row kRows[] = {
     // name                   port 1     fault                 exchange status        seconds
     {"SilentGet",             kPlain,    "silent",             kGet,    kTimeout,     1.5, 3.5},
-    {"SilentTeach",           kPlain,    "silent",             kTeach,  kTaught,      1.5, 3.5},
+    {"SilentTeach",           kPlain,    "silent",             kTeach,  kTimeout,     1.5, 3.5},
+    {"SilentSend",            kPlain,    "silent",             kSend,   kTimeout,     1.5, 3.5},
     {"SilentReset",           kPlain,    "silent",             kReset,  kTimeout,     1.5, 3.5},
     {"SilentRun",             kPlain,    "silent",             kRun,    kLoopTimeout, 1.5, 3.5},
     {"SilentVideo",           kPlain,    "silent@8",           kVideo,  kLoopTimeout, 1.5, 3.5},
@@ -36,6 +39,27 @@ const Row kRows[] = {
      kStop, 0.3},
     {"Short256WordBlock",     kBoard400, "short-block=400@11", kVideo,  kTimeout256,  1.5, 3.5,
      kStop, 0.3},
+    {"TwiceDuringRun",        kPlain,    "twice",              kRun,    kTwice,       1.0, 2.5,
+     kStop, 1.0},
+    {"TwiceDuringVideo",      kPlain,    "twice",              kVideo,  kBlock64,     1.0, 2.5,
+     kStop, 1.0},
+    // Other exchanges inside a running loop take their own answers; the loop goes on.
+    {"GetDuringRun",          kPlain,    "",                   kRun,    kRecordRead,  1.2, 3.5,
+     During::Get, 0.3},
+    {"TeachDuringRun",        kPlain,    "",                   kRun,    kRecordRead,  1.2, 3.5,
+     During::Teach, 0.3},
+    {"ResetDuringRun",        kPlain,    "",                   kRun,    kResetOk,     1.2, 3.5,
+     During::Reset, 0.3},
+    {"SendDuringRun",         kPlain,    "",                   kRun,    kLineOk,      1.2, 3.5,
+     During::Send, 0.3},
+    {"GetDuringVideo",        kPlain,    "",                   kVideo,  kRecordRead,  1.2, 3.5,
+     During::Get, 0.5},
+    {"TeachDuringVideo",      kPlain,    "",                   kVideo,  kRecordRead,  1.2, 3.5,
+     During::Teach, 0.5},
+    {"ResetDuringVideo",      kPlain,    "",                   kVideo,  kResetOk,     1.2, 3.5,
+     During::Reset, 0.5},
+    {"SendDuringVideo",       kPlain,    "",                   kVideo,  kLineOk,      1.2, 3.5,
+     During::Send, 0.5},
 };
 // clang-format on
 

@@ -9,7 +9,6 @@ constexpr const char* kNoVersion = "Error reading firmware-info!";
 constexpr const char* kNotInSync = "read error - not sync byte 0xAA!";
 constexpr const char* kNoPort = "No serial port found";
 constexpr const char* kPortBusy = "Cannot open port";
-constexpr const char* kProfile400 = "--baud 0 --board 400 --subpixel 8192";
 constexpr Exchange kStartUp = Exchange::StartUp;
 
 // clang-format off
@@ -21,7 +20,7 @@ const Row kRows[] = {
     {"LineCheckAnsweredAt1s6",     kPlain,      "delay=1.6@5",      kStartUp, kTimeout,   1.5, 3.5},
     {"GarbageBeforeLineCheck",     kPlain,      "garbage=5@5",      kStartUp, kFirmware,  0.0, 1.5},
     {"WrongSyncWord",              kPlain,      "wrong-sync",       kStartUp, kNotInSync, 0.0, 1.5},
-    {"WrongEchoOnHardwareProfile", kProfile400, "wrong-echo=11@10", kStartUp, kFirmware,  0.0, 2.0},
+    {"WrongEchoOnHardwareProfile", kPlain,      "wrong-echo=11@10", kStartUp, kFirmware,  1.5, 2.5},
     {"MissingPort",                "missing",   "",                 kStartUp, kNoPort,    0.0, 1.5},
     {"BusyPort",                   "busy",      "",                 kStartUp, kPortBusy,  0.0, 1.5},
 };

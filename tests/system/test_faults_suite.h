@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <fstream>
@@ -22,15 +23,16 @@
 
 namespace systest::faults {
 
-enum class Exchange { StartUp, Get, Teach, Reset, Run, Video };
-enum class During { Nothing, Stop, HangUp, ClosePanel, ChoosePort2 };
+enum class Exchange { StartUp, Get, Teach, Reset, Run, Video, Send };
+// Get, Teach, Reset and Send: pressed inside the running loop, which is stopped a second later.
+enum class During { Nothing, Stop, HangUp, ClosePanel, ChoosePort2, Get, Teach, Reset, Send };
 
 struct Row {
     const char* name;
     const char* sensor;  // port 1's sensor options, or "missing" / "busy"
     const char* fault;   // switched on right before the exchange ("" none)
     Exchange exchange;
-    const char* status;  // alternatives separated by '|'
+    const char* status;  // alternatives separated by '|'; of the nested exchange, if there is one
     double minSeconds, maxSeconds;
     During during = During::Nothing;  // done `at` seconds into the exchange
     double at = 0;
@@ -45,9 +47,10 @@ inline constexpr const char* kRecordRead = "Parameter-frame received! - Line Ok!
 inline constexpr const char* kTimeout = "Timeout-RS-232...";
 inline constexpr const char* kLoopTimeout = "Timeout RS232-Line!";
 inline constexpr const char* kLineOk = "Line Ok!";
-inline constexpr const char* kPlain = "--baud 0";
+inline constexpr const char* kResetOk = "Reset of analog-output Max/Min OK!";
+inline constexpr const char* kPlain = "--baud 19200";
 inline constexpr const char* kPaced = "--baud 19200";
-inline constexpr const char* kBoard400 = "--baud 0 --board 400";
+inline constexpr const char* kBoard400 = "--baud 19200 --board 400";
 
 // Under AddressSanitizer resident memory follows allocations (freed memory sits in quarantine).
 #if defined(__has_feature)
@@ -172,8 +175,8 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         if (row.during != During::Nothing) action.start(static_cast<int>(row.at * 1000));
         gToolkitWarnings = 0;
         const double resident = ResidentMegabytes(), start = Now();
-        static const int kControls[] = {0,          ui::BTNGet,  ui::ButtonTeach, ui::ButtonReset,
-                                        ui::BTNRun, ui::BTNVideo};
+        static const int kControls[] = {0,          ui::BTNGet,   ui::ButtonTeach, ui::ButtonReset,
+                                        ui::BTNRun, ui::BTNVideo, ui::BTNSend};
         if (row.exchange == Exchange::StartUp)
             StartProgram();
         else
@@ -183,9 +186,11 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         o.cpuShare = (CpuSeconds() - markCpu) / std::max(o.cpuWindow, 1e-3);
         o.longestGap = std::max(o.longestGap, Now() - lastTick);
         o.residentGrowth = ResidentMegabytes() - resident;
-        o.status = Status();
+        o.status = Nested(row.during) ? nestedStatus_ : Status();
         return o;
     }
+
+    static bool Nested(During d) { return d >= During::Get; }
 
     void Verify(const Row& row, const Outcome& o) {
         EXPECT_TRUE(StatusMatches(row.status, o.status)) << "status \"" << o.status << "\"";
@@ -197,6 +202,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
             EXPECT_FALSE(Dimmed(id)) << ui::kControlNames[id];
         EXPECT_LE(gToolkitWarnings.load(), 4) << "toolkit warnings";
         ExpectParameters(row);
+        ExpectRunRequestsCarryTheParameters();
         const bool flood = std::string(row.fault).starts_with("flood");
         // A second or more without a flood is spent waiting on a dead line: no busy spin.
         EXPECT_TRUE(flood || o.cpuWindow < 1.0 || o.cpuShare < 0.5) << "busy spin";
@@ -238,7 +244,8 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
     void ExpectParameters(const Row& row) {
         sim::Words state = StateWords();
         const bool read = !NoPort(row) && (row.exchange != Exchange::StartUp || state == kRecord);
-        const sim::Words& wanted = read ? kRecord : kStartValues;
+        sim::Words wanted = read ? kRecord : kStartValues;
+        if (row.during == During::Teach) wanted[8] = sensor().Ram()[8];  // the taught setpoint
         if (row.exchange == Exchange::Run || row.exchange == Exchange::Video) state[8] = wanted[8];
         EXPECT_EQ(state, wanted) << "parameters in the state";
         sim::Words shown = wanted;
@@ -246,7 +253,34 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         EXPECT_EQ(PanelWords(), shown) << "parameters on the panel";
     }
 
+    // Every measurement request carries the parameters in force, with the setpoint the loop keeps
+    // from the sensor's answers: never words of another exchange's answer.
+    void ExpectRunRequestsCarryTheParameters() {
+        if (!sensor_) return;
+        const sim::Words ram = sensor().Ram();
+        for (const auto& r : sensor().Log()) {
+            if (r.code != RUN) continue;
+            sim::Words sent{};
+            for (int i = 0; i < PNUM; ++i)
+                sent[i] = WordAt(r.bytes.data(), 4 + 2 * i);
+            const bool setpoint = sent[8] == kRecord[8] || sent[8] == ram[8];
+            sent[8] = kRecord[8];
+            ASSERT_TRUE(setpoint && sent == kRecord) << "a measurement request carried other words";
+        }
+    }
+
     void Act(During what) {
+        if (Nested(what)) {
+            static const int kButtons[] = {ui::BTNGet, ui::ButtonTeach, ui::ButtonReset,
+                                           ui::BTNSend};
+            runsBeforeNested_ = RunRequests();
+            Click(kButtons[static_cast<int>(what) - static_cast<int>(During::Get)]);
+            nestedStatus_ = Status();
+            After(1.0, [this] {
+                EXPECT_GT(RunRequests(), runsBeforeNested_ + 1) << "the loop did not go on";
+                Click(ui::BTNStop);
+            });
+        }
         if (what == During::Stop) Click(ui::BTNStop);
         if (what == During::HangUp) sensor().HangUp();
         if (what == During::ClosePanel) Ctrl(ui::BTNRun)->window()->close();
@@ -273,7 +307,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
 
     void StartSpare() {
         sim::ServerOptions options;
-        options.baud = 0;
+        options.baud = 19200;
         sim::SensorConfig config;
         config.firmware = kSpareFirmware;
         config.ram = config.eeprom = kRecord;
@@ -329,6 +363,13 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         return shown.pp;
     }
 
+    long RunRequests() {
+        const auto codes = RequestCodes();
+        return std::count(codes.begin(), codes.end(), RUN);
+    }
+
+    std::string nestedStatus_;
+    long runsBeforeNested_ = 0;
     std::unique_ptr<sim::PtyServer> spare_;
     std::unique_ptr<platform::Engine> holderEngine_;
     std::unique_ptr<platform::Rs232> holder_;

@@ -1,5 +1,6 @@
 // Parameter editing against the simulated sensor: panel limits, the parameter controls, Send, Get,
 // Teach, Reset and the port selector.
+#include <QAccessible>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QRadioButton>
@@ -19,7 +20,7 @@ using Codes = std::vector<int>;
 class Parameters : public ProgramTest {
   protected:
     void SetUp() override {
-        StartSensor("--baud 0");
+        StartSensor("--baud 19200");
         StartProgram();
         sensor().ClearLog();
     }
@@ -66,9 +67,13 @@ TEST_F(Parameters, GetThenSendChangesOnlyOutOfRangeWords) {
         sent[word] = out;
         EXPECT_EQ(sensor().Ram(), sent) << "word " << word << " sent " << in;
     }
-    TypeAndEnter(CtrlAs<QDoubleSpinBox>(ui::NUMCorr), "0.9999");  // truncates to 1023/1024
-    SendAndWait();
-    EXPECT_EQ(sensor().Ram()[kCorrX1024], 1023);
+    // The correction factor reads either decimal mark and snaps to what the sensor can hold.
+    for (auto [typed, sent] : {std::pair{"1,5", 1536}, {"0.0001", 0}, {"1.1", 1126}}) {
+        TypeAndEnter(CtrlAs<QDoubleSpinBox>(ui::NUMCorr), typed);
+        EXPECT_EQ(Shown(ui::NUMCorr), sent / 1024.0) << typed;
+        SendAndWait();
+        EXPECT_EQ(sensor().Ram()[kCorrX1024], sent) << typed;
+    }
 }
 
 // The edge controls limit by pixB/pixE and write the variable only when they had to limit.
@@ -93,11 +98,15 @@ TEST_F(Parameters, EdgeToleranceAndThresholdControls) {
     EXPECT_EQ((std::pair{sensor().Ram()[kEBeg], sensor().Ram()[kEEnd]}),
               (std::pair<u16, u16>{900, 100}));
 
-    // the tolerance is mirrored and the threshold line follows the typed value unlimited
-    EnterValue(ui::NEDITTolerance, 0);
-    EXPECT_EQ(Shown(ui::NUMTolerance), 0);
+    // the tolerance is mirrored; typed values stay within the range shown beside each control
+    EnterValue(ui::NEDITTolerance, 77);
+    EXPECT_EQ(Shown(ui::NUMTolerance), 77);
     EnterValue(ui::NUMVideoThreshold, 20);
-    EXPECT_EQ(p().thdArray[0] + p().thdArray[255], 40);
+    EnterValue(ui::NUMPower, 9999);
+    SendAndWait();
+    EXPECT_EQ(sensor().Ram()[kVThd], p().thdArray[0]);
+    EXPECT_GE(sensor().Ram()[kVThd], 50);
+    EXPECT_LE(sensor().Ram()[kPower], 1000);
 }
 
 TEST_F(Parameters, TargetButtonsAndTargetAlwaysAgree) {
@@ -112,6 +121,14 @@ TEST_F(Parameters, TargetButtonsAndTargetAlwaysAgree) {
              {std::pair{ui::RBTRam, RAM}, {ui::RBTEeprom, EEPROM}, {ui::RBTFile, DATFILE}})
             EXPECT_EQ(CtrlAs<QRadioButton>(b)->isChecked(), t == target) << ui::kControlNames[b];
     }
+    // An assistive tool's action switches the target as a click does.
+    QAccessibleInterface* eeprom = QAccessible::queryAccessibleInterface(Ctrl(ui::RBTEeprom));
+    ASSERT_TRUE(eeprom && eeprom->actionInterface());
+    const QStringList actions = eeprom->actionInterface()->actionNames();
+    ASSERT_FALSE(actions.isEmpty());
+    eeprom->actionInterface()->doAction(actions.first());
+    EXPECT_EQ(p().target, EEPROM);
+    EXPECT_FALSE(CtrlAs<QRadioButton>(ui::RBTRam)->isChecked());
 }
 
 TEST_F(Parameters, SendWritesToTheChosenMemory) {
@@ -134,10 +151,10 @@ TEST_F(Parameters, SendWritesToTheChosenMemory) {
     EXPECT_EQ(Status(), "Transmit...");
 
     Click(ui::RBTRam);
-    p().rs.CloseCom(p().com);
+    Silent("silent@3");  // switched off, say: nothing confirms the write
+    Click(ui::RBTEeprom);
     Click(ui::BTNSend);
-    EXPECT_LT(p().nBytesW, FRAME_BYTES);
-    EXPECT_EQ(Status(), "Transmit...");
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
 }
 
 TEST_F(Parameters, GetTeachAndResetShowWhatTheSensorAnswered) {
@@ -161,8 +178,13 @@ TEST_F(Parameters, GetTeachAndResetShowWhatTheSensorAnswered) {
 
     Silent("silent@6");
     Click(ui::ButtonTeach);
-    EXPECT_EQ(Status(), "New setpoint value teached!");
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
     EXPECT_EQ(RequestCodes().back(), TEACH);
+    EnterValue(ui::NUMPower, 333);  // typed, not sent: a Get without an answer keeps it
+    Silent("silent@2");
+    Click(ui::BTNGet);
+    EXPECT_EQ(Status(), "Timeout-RS-232...");
+    EXPECT_EQ(Shown(ui::NUMPower), 333);
     Silent("silent@11");
     Click(ui::ButtonReset);
     EXPECT_EQ(Status(), "Timeout-RS-232...");
@@ -172,9 +194,9 @@ TEST_F(Parameters, GetTeachAndResetShowWhatTheSensorAnswered) {
 class PortSelector : public ProgramTest {
   protected:
     void SetUp() override {
-        StartSensor("--baud 0", 2);
+        StartSensor("--baud 19200", 2);
         second = std::move(sensor_);
-        StartSensor("--baud 0");
+        StartSensor("--baud 19200");
         StartProgram();
         second->ClearLog();
     }

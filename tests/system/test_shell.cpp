@@ -55,6 +55,11 @@ TEST_F(Shell, StartValuesBandAndCursorsComeFromThePanel) {
         foundBand |= left == 412 && right == 612 && rect->brush().color() == QColor(0x00FF00);
     }
     EXPECT_TRUE(foundBand) << "green band 412..612 from tVal 512 and tTol 100";
+    // Without a sensor the axes span the start-up range, so band and cursors are in view.
+    for (int id : {ui::GRAPHBar, ui::GRAPHVideo}) {
+        const QCPRange x = CtrlAs<QCustomPlot>(id)->xAxis->range();
+        EXPECT_TRUE(x.lower <= 1 && x.upper >= 1024) << ui::kControlNames[id];
+    }
 }
 
 struct Label {

@@ -17,7 +17,7 @@ std::vector<u16> Payload(const sim::LoggedRequest& r) {
 }
 
 TEST_F(StartUp, IdentifiesSensorInOrderWithPausesAndShowsFirmwareText) {
-    StartSensor("--baud 0 --firmware V1.52-board0 --sensor 1 --subpixel 8192 --pix-end 1024");
+    StartSensor("--baud 19200 --firmware V1.52-board0 --sensor 1 --subpixel 8192 --pix-end 1024");
     StartProgram();
     const auto log = sensor().Log();
     ASSERT_EQ(RequestCodes(), (std::vector<int>{LINE_CHECK, GET_HARDWARE, GET_RAM, GET_VERSION}));
@@ -47,7 +47,7 @@ TEST_F(StartUp, IdentifiesSensorInOrderWithPausesAndShowsFirmwareText) {
 }
 
 TEST_F(StartUp, PlainFirmwareTextOnOtherBoards) {
-    StartSensor("--baud 0 --board 400 --firmware PlainText-400");
+    StartSensor("--baud 19200 --board 400 --firmware PlainText-400");
     StartProgram();
     EXPECT_EQ(Status(), "PlainText-400");
     EXPECT_EQ(p().szVersion, "");
@@ -56,7 +56,7 @@ TEST_F(StartUp, PlainFirmwareTextOnOtherBoards) {
 }
 
 TEST_F(StartUp, SilentSensorTimesOutAfterTheLineCheckOnly) {
-    StartSensor("--baud 0 --fault silent");
+    StartSensor("--baud 19200 --fault silent");
     const double t0 = Now();
     StartProgram();
     EXPECT_GT(Now() - t0, 1.5);
@@ -67,7 +67,7 @@ TEST_F(StartUp, SilentSensorTimesOutAfterTheLineCheckOnly) {
 }
 
 TEST_F(StartUp, WrongSyncWordStopsIdentification) {
-    StartSensor("--baud 0 --fault wrong-sync");
+    StartSensor("--baud 19200 --fault wrong-sync");
     StartProgram();
     EXPECT_EQ(Status(), "read error - not sync byte 0xAA!");
     EXPECT_EQ(RequestCodes(), std::vector<int>{LINE_CHECK});
