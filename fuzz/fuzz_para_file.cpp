@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fclose(f);
 
     std::uint32_t values[16];
-    for (auto& v : values) v = 0xDEADBEEF;
+    for (auto& v : values)
+        v = 0xDEADBEEF;
     const int result = platform::FileToArray(ScratchFile(), values, 16);
     if (result != platform::kFileOk) {
         for (auto v : values)

@@ -63,8 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 }
                 break;
             }
-            default:
-                router.EndBlock();
+            default:  // the line seen quiet, or the block reader giving up
+                if (arg & 1)
+                    router.Quiet(now);
+                else
+                    router.EndBlock();
                 break;
         }
         // Every answer taken was a whole frame of the bytes fed: never more answers than frames.

@@ -28,6 +28,7 @@ Request WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 word1)
 }
 
 bool TakeAnswer(Program& p, const Request& r) {
+    PumpReceived(p);
     FrameBytes frame;
     switch (p.router.Take(r.code, r.sentAt, r.earliest, frame)) {
         case TakeResult::Taken:

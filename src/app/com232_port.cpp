@@ -60,6 +60,7 @@ void PumpReceived(Program& p) {
     unsigned char bytes[256];
     for (int reads = 0; reads < kMaxReadsPerCall; ++reads) {
         const int waiting = std::min(p.rs.GetInQLen(p.com), static_cast<int>(sizeof bytes));
+        if (waiting <= 0 && reads == 0) p.router.Quiet(p.rt.Timer());
         if (waiting <= 0) return;
         const int count = p.rs.ComRd(p.com, bytes, waiting);
         if (count <= 0) return;

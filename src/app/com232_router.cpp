@@ -8,10 +8,13 @@
 
 void AnswerRouter::Feed(const unsigned char* bytes, int count, double now) {
     if (count <= 0) return;
-    if (partialCount_ > 0 && now - lastArrival_ > kFrameGap) partialCount_ = 0;
     lastArrival_ = now;
     for (int i = 0; i < count; ++i)
         TakeByte(bytes[i], now);
+}
+
+void AnswerRouter::Quiet(double now) {
+    if (partialCount_ > 0 && now - lastArrival_ > kFrameGap) partialCount_ = 0;
 }
 
 void AnswerRouter::TakeByte(unsigned char byte, double now) {

@@ -19,13 +19,16 @@ enum class TakeResult {
 class AnswerRouter {
   public:
     // The bytes of one frame follow each other closely (a USB adapter holds them a few ms at
-    // most); bytes that arrive this long after the previous ones begin a new frame, and an older
-    // partial frame was cut short.
-    static constexpr double kFrameGap = 0.05;
+    // most, a busy sender a little longer): a line seen quiet this long after a partial frame has
+    // cut that frame short.
+    static constexpr double kFrameGap = 0.25;
     static constexpr int kMaxBlock = 512;
 
     // Takes `count` received bytes that arrived at `now` (seconds).
     void Feed(const unsigned char* bytes, int count, double now);
+    // Nothing was waiting at `now`. Only a silence seen this way cuts a partial frame short: a
+    // program held up for a while finds the rest of the frame waiting, not a silence.
+    void Quiet(double now);
 
     // The answer to a request with `code` written at `sentAt`: a frame that begins with the answer
     // sync word and echoes `code`. Frames that completed before `sentAt` belong to earlier

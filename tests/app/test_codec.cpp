@@ -39,26 +39,6 @@ TEST(Codec, WordsAreBigEndianAndUnsigned) {
     EXPECT_EQ(s.pp[1], 0);
 }
 
-TEST(Codec, PackUnpackCarriesEveryWordIncludingHiddenOnes) {
-    State s;
-    u16 State::*const vars[PNUM] = {
-        &State::power,    &State::pMode,  &State::vThd,    &State::anaMode,
-        &State::polarity, &State::eMode,  &State::eBeg,    &State::eEnd,
-        &State::tVal,     &State::tTol,   &State::opMode,  &State::hwMode,
-        &State::para12,   &State::para13, &State::average, &State::corrX1024};
-    for (int i = 0; i < PNUM; ++i)
-        s.*vars[i] = static_cast<u16>(0xF000 + i);
-    CopyVarsToPP(s);
-    for (int i = 0; i < PNUM; ++i)
-        EXPECT_EQ(s.pp[i], 0xF000 + i) << "record order, word " << i;
-
-    State t;
-    t.pp = s.pp;
-    CopyPPtoVars(t);
-    for (int i = 0; i < PNUM; ++i)
-        EXPECT_EQ(t.*vars[i], s.*vars[i]) << i;
-}
-
 TEST(Codec, BlockRequestsDifferOnlyInOffsetAndLastFlag) {
     State s;
     s.pp.fill(0xBEEF);  // never read by block requests

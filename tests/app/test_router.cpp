@@ -90,11 +90,12 @@ TEST(Router, AnswerSoonerThanTheLineAllowsIsARepeat) {
     EXPECT_EQ(r.RepeatedAnswers(), 1);
 }
 
-TEST(Router, PartialFrameCutShortIsDroppedAfterASilence) {
+TEST(Router, PartialFrameCutShortIsDroppedAfterASilenceSeen) {
     AnswerRouter r;
     const Bytes first = Answer(GET_RAM, 1);
     r.Feed(first.data(), 30, 1.0);  // a short frame, then a silence
-    FeedChunks(r, Answer(GET_RAM, 9), 36, 1.0 + 2 * AnswerRouter::kFrameGap);
+    r.Quiet(1.0 + 2 * AnswerRouter::kFrameGap);
+    FeedChunks(r, Answer(GET_RAM, 9), 36, 1.0 + 3 * AnswerRouter::kFrameGap);
     EXPECT_EQ(TakenWord(r, GET_RAM), 9);
 }
 

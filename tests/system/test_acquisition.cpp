@@ -113,19 +113,6 @@ TEST_F(Acquisition, RunDrawsEveryAnswerOnceUntilStopAndKeepsItsHistory) {
     EXPECT_EQ(p().tVal, 777);
 }
 
-TEST_F(Acquisition, SilentSensorEndsEitherLoopAfterTheTimeOut) {
-    Start("--baud 19200 --fault silent");
-    for (int button : {ui::BTNRun, ui::BTNVideo}) {
-        sensor().ClearLog();
-        const double t0 = Now();
-        Click(button);
-        EXPECT_TRUE(Now() - t0 > 1.5 && Now() - t0 < 2.5);
-        EXPECT_EQ(Status(), "Timeout RS232-Line!");
-        EXPECT_EQ(RequestCodes(), std::vector<int>{RUN});
-        EXPECT_TRUE(Released()) << button;
-    }
-}
-
 // Stop acts on mouse press: the Video cycle waiting for its answer still reads the image and
 // draws, then nothing more is sent. From the keyboard Stop does nothing.
 TEST_F(Acquisition, StopActsOnTheMouseButtonGoingDown) {
@@ -142,7 +129,7 @@ TEST_F(Acquisition, StopActsOnTheMouseButtonGoingDown) {
         QTest::keyClick(Ctrl(ui::BTNStop), Qt::Key_Space);
         atKeyboardStop = sensor().RequestCount();
     });
-    RunFor(ui::BTNRun, 0.4);
+    RunFor(ui::BTNRun, 0.6);
     EXPECT_GE(sensor().RequestCount() - atKeyboardStop, 5);
 }
 
@@ -157,7 +144,7 @@ TEST_P(VideoBoards, ReadTheImageByBoardAndSendTheParametersInForce) {
     Start("--baud 19200 --board " + std::to_string(c.board));
     Click(ui::RBTEeprom);
     const size_t first = sensor().Log().size();
-    RunFor(ui::BTNVideo, 0.9);  // three cycles on the paced line
+    RunFor(ui::BTNVideo, 1.3);  // three cycles on the paced line
 
     const auto log = sensor().Log();
     const auto answers = Answers();
@@ -205,30 +192,6 @@ TEST_F(Acquisition, NoLoopStartsInsideAnEndingOne) {
     EXPECT_EQ(Status(), "Data[64] block received!");
     EXPECT_TRUE(Released());
 }
-
-// Closing the panel closes the port: the Video cycle's pending waits (the measurement answer, or
-// the four image blocks) run to their time-outs, then the event loop ends with 0.
-class ClosingDuringVideo : public Acquisition,
-                           public ::testing::WithParamInterface<std::pair<const char*, int>> {};
-
-TEST_P(ClosingDuringVideo, EndsTheEventLoopAfterThePendingTimeOuts) {
-    const auto [lateAnswer, pendingWaits] = GetParam();
-    Start(std::string("--baud 19200 --fault ") + lateAnswer);
-    double closedAt = 0;
-    Later(0.0, [&] { Click(ui::BTNVideo); });
-    Later(0.3, [&] {
-        closedAt = Now();
-        Ctrl(ui::BTNRun)->window()->close();
-    });
-    EXPECT_EQ(engine_->RunUserInterface(), 0);
-    const double took = Now() - closedAt;
-    EXPECT_TRUE(took > pendingWaits * TIMEOUT - 0.5 && took < pendingWaits * TIMEOUT + 1.0);
-    EXPECT_EQ(p().stop_flag, 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(, ClosingDuringVideo,
-                         ::testing::Values(std::pair{"delay=1.0@8", 1},
-                                           std::pair{"delay=1.0@9", 4}));
 
 }  // namespace
 }  // namespace systest

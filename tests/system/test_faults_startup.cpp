@@ -6,7 +6,6 @@ namespace {
 
 constexpr const char* kFirmware = "TAVRIX-DIDOR SIM V1.52";
 constexpr const char* kNoVersion = "Error reading firmware-info!";
-constexpr const char* kNotInSync = "read error - not sync byte 0xAA!";
 constexpr const char* kNoPort = "No serial port found";
 constexpr const char* kPortBusy = "Cannot open port";
 constexpr Exchange kStartUp = Exchange::StartUp;

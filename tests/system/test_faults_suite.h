@@ -45,6 +45,7 @@ inline const sim::Words kStartValues = {500, 0, 512, 0, 1, 1, 1, 1024, 512, 100,
 inline constexpr const char* kSpareFirmware = "SPARE-SENSOR-COM2";
 inline constexpr const char* kRecordRead = "Parameter-frame received! - Line Ok!";
 inline constexpr const char* kTimeout = "Timeout-RS-232...";
+inline constexpr const char* kNotInSync = "read error - not sync byte 0xAA!";
 inline constexpr const char* kLoopTimeout = "Timeout RS232-Line!";
 inline constexpr const char* kLineOk = "Line Ok!";
 inline constexpr const char* kResetOk = "Reset of analog-output Max/Min OK!";
@@ -201,6 +202,11 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
         for (int id : {ui::BTNRun, ui::BTNVideo, ui::BTNStop})
             EXPECT_FALSE(Dimmed(id)) << ui::kControlNames[id];
         EXPECT_LE(gToolkitWarnings.load(), 4) << "toolkit warnings";
+        // A line check that failed, or a port that did not open, ends the identification.
+        const bool lineFailed = o.status == kTimeout || o.status == kNotInSync;
+        if (row.exchange == Exchange::StartUp && sensor_ && (lineFailed || NoPort(row))) {
+            EXPECT_EQ(RequestCodes(), std::vector<int>(lineFailed, LINE_CHECK));
+        }
         ExpectParameters(row);
         ExpectRunRequestsCarryTheParameters();
         const bool flood = std::string(row.fault).starts_with("flood");

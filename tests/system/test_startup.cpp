@@ -55,39 +55,5 @@ TEST_F(StartUp, PlainFirmwareTextOnOtherBoards) {
     EXPECT_TRUE(Dimmed(ui::NUMAnaMode));
 }
 
-TEST_F(StartUp, SilentSensorTimesOutAfterTheLineCheckOnly) {
-    StartSensor("--baud 19200 --fault silent");
-    const double t0 = Now();
-    StartProgram();
-    EXPECT_GT(Now() - t0, 1.5);
-    EXPECT_LT(Now() - t0, 3.0);
-    EXPECT_EQ(Status(), "Timeout-RS-232...");
-    EXPECT_EQ(RequestCodes(), std::vector<int>{LINE_CHECK});
-    EXPECT_TRUE(Ctrl(ui::BTNRun)->isVisible());  // the panel is shown all the same
-}
-
-TEST_F(StartUp, WrongSyncWordStopsIdentification) {
-    StartSensor("--baud 19200 --fault wrong-sync");
-    StartProgram();
-    EXPECT_EQ(Status(), "read error - not sync byte 0xAA!");
-    EXPECT_EQ(RequestCodes(), std::vector<int>{LINE_CHECK});
-}
-
-TEST_F(StartUp, MissingAndBusyDevicesShowTheirTexts) {
-    NoSensor();
-    StartProgram();
-    EXPECT_EQ(Status(), "No serial port found");
-    EndProgram(p());
-    started_ = false;
-
-    // A device another program holds.
-    StartSensor();
-    platform::Rs232 holder(*engine_);
-    ASSERT_EQ(holder.OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096), 0);
-    StartProgram();
-    EXPECT_EQ(Status(), "Cannot open port");
-    EXPECT_EQ(RequestCodes(), std::vector<int>{});
-}
-
 }  // namespace
 }  // namespace systest
