@@ -7,9 +7,7 @@
 
 using namespace platform;
 
-namespace {
-
-const char* FileErrorText(int code, bool writing) {
+const char* ParaFileErrorText(int code, bool writing) {
     switch (code) {
         case kFileTooFewValues:
             return "Parameter file holds fewer than 16 numbers - not loaded!";
@@ -24,8 +22,6 @@ const char* FileErrorText(int code, bool writing) {
     }
 }
 
-}  // namespace
-
 int ParaFilePopup(Program& p, int which) {
     const bool save = which == SAVE_POPUP;
     return p.rt.FileSelectPopup(p.proj_dir, kParaFileName, "*.dat",
@@ -34,28 +30,38 @@ int ParaFilePopup(Program& p, int which) {
                                 p.file_name);
 }
 
-void SendParaToFile(Program& p) {
-    GetPanelValues(p);
-    CopyVarsToPP(p);
+int WriteParaFile(Program& p) {
     std::uint32_t values[PNUM];
     for (int i = 0; i < PNUM; ++i)
         values[i] = p.pp[i];
-    const int result = ArrayToFile(p.file_name, values, PNUM, 5);
+    return ArrayToFile(p.file_name, values, PNUM, 5);
+}
+
+int LoadParaFile(Program& p) {
+    std::uint32_t values[PNUM];
+    const int result = FileToArray(p.file_name, values, PNUM);
+    if (result != kFileOk) return result;
+    for (int i = 0; i < PNUM; ++i)
+        p.pp[i] = static_cast<u16>(values[i] & 0xFFFF);
+    CopyPPtoVars(p);
+    return kFileOk;
+}
+
+void SendParaToFile(Program& p) {
+    GetPanelValues(p);
+    CopyVarsToPP(p);
+    const int result = WriteParaFile(p);
     // Shown, not stored: a later refresh must not repeat an old failure.
-    if (result != kFileOk) ShowText(p, FileErrorText(result, true));
+    if (result != kFileOk) ShowText(p, ParaFileErrorText(result, true));
 }
 
 void ReadParaFromFile(Program& p) {
     if (ParaFilePopup(p, LOAD_POPUP) <= 0) return;
-    std::uint32_t values[PNUM];
-    const int result = FileToArray(p.file_name, values, PNUM);
+    const int result = LoadParaFile(p);
     if (result != kFileOk) {
-        p.szStatus = FileErrorText(result, false);  // shown by the Get callback's refresh
+        p.szStatus = ParaFileErrorText(result, false);  // shown by the Get callback's refresh
         return;
     }
-    for (int i = 0; i < PNUM; ++i)
-        p.pp[i] = static_cast<u16>(values[i] & 0xFFFF);
-    CopyPPtoVars(p);
     // Replaces the text of an earlier refusal, which the Get callback's refresh would show again.
     p.szStatus = "Parameter file loaded!";
 }
