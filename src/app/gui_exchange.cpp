@@ -69,6 +69,7 @@ void PushRUN(Program& p) {
         if (draw) {
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
+            if (p.measured) p.measured(p);
             p.graphrefresh = 0;
         }
         p.tdiff = p.rt.Timer() - p.tstart;

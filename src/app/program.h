@@ -2,6 +2,8 @@
 // works through. Every module function takes it; callbacks receive it as their callback data.
 #pragma once
 
+#include <functional>
+
 #include "engine.h"
 #include "rs232.h"
 #include "state.h"
@@ -10,6 +12,9 @@ struct Program : State {
     Program(platform::Engine& engine, platform::Rs232& ports) : rt(engine), rs(ports) {}
     platform::Engine& rt;
     platform::Rs232& rs;
+    // Called by the Run loop once for every measurement it has taken in and drawn, with the
+    // results in the state; a caller that records measurements hooks in here (empty: nobody).
+    std::function<void(Program&)> measured;
 };
 
 // The Program behind a callback's data pointer.
