@@ -94,6 +94,16 @@ ExitCode Get(Context& c) {
     return ExitCode::Ok;
 }
 
+// The sensor answers a write with its echo. Where the window's Send returns before that answer has
+// come, it is awaited here: the next request would otherwise flush the write off the line.
+bool AwaitWriteAnswer(Context& c) {
+    Program& p = c.p;
+    if (c.session.StatusLine().rfind("Timeout", 0) == 0) return false;
+    if (Answered(p)) return true;
+    p.tstart = p.rt.Timer();
+    return AwaitAnswerTo(p, p.order);
+}
+
 ExitCode Send(Context& c, const Record& words) {
     Program& p = c.p;
     const Memory memory = c.request.memory;
@@ -103,10 +113,10 @@ ExitCode Send(Context& c, const Record& words) {
     CopyPPtoVars(p);
     PushGET(p, DATFILE);
     p.target = TargetOf(memory);
+    p.rx_flag = 0;
     CC_BTNSend(p.pHandle, ui::BTNSend, platform::EVENT_LEFT_CLICK, &p, 0, 0);
     const Record sent = p.pp;
-    if (p.nBytesW != FRAME_BYTES || c.session.StatusLine().rfind("Timeout", 0) == 0)
-        return NoAnswer(c, "send");
+    if (p.nBytesW != FRAME_BYTES || !AwaitWriteAnswer(c)) return NoAnswer(c, "send");
     Fields fields = {TextField("memory", MemoryName(memory)), RecordField("sent", sent)};
     if (c.request.verify) {
         const auto read = ReadRecord(c, memory);
