@@ -19,16 +19,25 @@ void KeepSeriousMessages(QtMsgType type, const QMessageLogContext&, const QStrin
 
 }  // namespace
 
-HeadlessToolkit::HeadlessToolkit() {
+struct HeadlessToolkit::State {
+    QtMessageHandler previousHandler = nullptr;
+    std::unique_ptr<Toolkit> toolkit;
+};
+
+HeadlessToolkit::HeadlessToolkit() : state_(std::make_unique<State>()) {
     // Chosen before the application object exists: it reads the platform once, at its start.
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    qInstallMessageHandler(KeepSeriousMessages);
-    toolkit_ = std::make_unique<Toolkit>();
+    state_->previousHandler = qInstallMessageHandler(KeepSeriousMessages);
+    state_->toolkit = std::make_unique<Toolkit>();
 }
 
 HeadlessToolkit::~HeadlessToolkit() {
-    toolkit_.reset();
-    qInstallMessageHandler(nullptr);
+    state_->toolkit.reset();
+    qInstallMessageHandler(state_->previousHandler);
+}
+
+bool HeadlessToolkit::ok() const {
+    return state_->toolkit->ok();
 }
 
 }  // namespace platform

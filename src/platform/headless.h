@@ -16,10 +16,11 @@ class HeadlessToolkit {
     ~HeadlessToolkit();
     HeadlessToolkit(const HeadlessToolkit&) = delete;
     HeadlessToolkit& operator=(const HeadlessToolkit&) = delete;
-    bool ok() const { return toolkit_->ok(); }
+    bool ok() const;
 
   private:
-    std::unique_ptr<Toolkit> toolkit_;
+    struct State;
+    std::unique_ptr<State> state_;
 };
 
 }  // namespace platform
