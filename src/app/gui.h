@@ -57,3 +57,10 @@ void SendParaToFile(Program& p);
 // unreadable, short, non-numeric or holds a number above 65535 is refused with a status message,
 // with pp and the state left as they were.
 bool ReadParaFromFile(Program& p);
+// The two halves without popup and status line. Write: pp to file_name, replaced atomically.
+// Load: the first 16 numbers of file_name into pp and the state, as ReadParaFromFile takes them.
+// Both return kFileOk or the file error of arrayfile.h; a refused file leaves pp and the state.
+int WriteParaFile(Program& p);
+int LoadParaFile(Program& p);
+// The status text for a file error of arrayfile.h.
+const char* ParaFileErrorText(int code, bool writing);

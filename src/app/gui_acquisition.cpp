@@ -62,6 +62,7 @@ void PushRUN(Program& p) {
             request = SendRunRequest(p);
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
+            if (p.measured) p.measured(p);
             p.graphrefresh = 0;
         }
         p.tdiff = p.rt.Timer() - request.sentAt;

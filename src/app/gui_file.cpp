@@ -13,7 +13,9 @@ namespace {
 // A parameter word is 16 bits: a larger number is refused like any other bad file.
 constexpr int kFileValueTooLarge = -100;
 
-const char* FileErrorText(int code, bool writing) {
+}  // namespace
+
+const char* ParaFileErrorText(int code, bool writing) {
     switch (code) {
         case kFileTooFewValues:
             return "Parameter file holds fewer than 16 numbers - not loaded!";
@@ -32,8 +34,6 @@ const char* FileErrorText(int code, bool writing) {
     }
 }
 
-}  // namespace
-
 int ParaFilePopup(Program& p, int which) {
     const bool save = which == SAVE_POPUP;
     return p.rt.FileSelectPopup(p.proj_dir, kParaFileName, "*.dat",
@@ -42,30 +42,40 @@ int ParaFilePopup(Program& p, int which) {
                                 p.file_name);
 }
 
-void SendParaToFile(Program& p) {
-    GetPanelValues(p);
-    CopyVarsToPP(p);
+int WriteParaFile(Program& p) {
     std::uint32_t values[PNUM];
     for (int i = 0; i < PNUM; ++i)
         values[i] = p.pp[i];
-    const int result = ArrayToFile(p.file_name, values, PNUM, 5);
+    return ArrayToFile(p.file_name, values, PNUM, 5);
+}
+
+int LoadParaFile(Program& p) {
+    std::uint32_t values[PNUM];
+    const int result = FileToArray(p.file_name, values, PNUM);
+    if (result != kFileOk) return result;
+    if (std::any_of(values, values + PNUM, [](std::uint32_t v) { return v > 0xFFFF; }))
+        return kFileValueTooLarge;
+    for (int i = 0; i < PNUM; ++i)
+        p.pp[i] = static_cast<u16>(values[i]);
+    CopyPPtoVars(p);
+    return kFileOk;
+}
+
+void SendParaToFile(Program& p) {
+    GetPanelValues(p);
+    CopyVarsToPP(p);
+    const int result = WriteParaFile(p);
     // Shown, not stored: a later refresh must not repeat an old failure.
-    if (result != kFileOk) ShowText(p, FileErrorText(result, true));
+    if (result != kFileOk) ShowText(p, ParaFileErrorText(result, true));
 }
 
 bool ReadParaFromFile(Program& p) {
     if (ParaFilePopup(p, LOAD_POPUP) <= 0) return false;
-    std::uint32_t values[PNUM];
-    int result = FileToArray(p.file_name, values, PNUM);
-    if (result == kFileOk && std::any_of(values, values + PNUM, [](auto v) { return v > 0xFFFF; }))
-        result = kFileValueTooLarge;
+    const int result = LoadParaFile(p);
     if (result != kFileOk) {
-        SetStatus(p, FileErrorText(result, false));
+        SetStatus(p, ParaFileErrorText(result, false));
         return false;
     }
-    for (int i = 0; i < PNUM; ++i)
-        p.pp[i] = static_cast<u16>(values[i]);
-    CopyPPtoVars(p);
     p.szStatus = "Parameter file loaded!";
     return true;
 }

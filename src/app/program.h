@@ -2,6 +2,8 @@
 // works through. Every module function takes it; callbacks receive it as their callback data.
 #pragma once
 
+#include <functional>
+
 #include "com232_router.h"
 #include "engine.h"
 #include "rs232.h"
@@ -15,6 +17,9 @@ struct Program : State {
     AnswerRouter router;         // every frame from the sensor, filed for the exchange it answers
     bool loopRunning = false;    // Run or Video, until its ending steps have run
     bool blockTimedOut = false;  // a line-image block of the current Video cycle timed out
+    // Called by the Run loop once for every measurement it has taken in and drawn, with the
+    // results in the state; a caller that records measurements hooks in here (empty: nobody).
+    std::function<void(Program&)> measured;
 };
 
 // The Program behind a callback's data pointer.

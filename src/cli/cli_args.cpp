@@ -1,0 +1,219 @@
+#include "cli_args.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <optional>
+
+namespace {
+
+constexpr long kMaxCount = 1000000000;
+constexpr double kMaxSeconds = 1e6;
+constexpr int kMaxPortNumber = 255;
+
+struct CommandName {
+    Command command;
+    const char* name;
+};
+constexpr CommandName kCommands[] = {
+    {Command::Identify, "identify"},
+    {Command::Get, "get"},
+    {Command::Send, "send"},
+    {Command::Teach, "teach"},
+    {Command::ResetMaxMin, "reset-maxmin"},
+    {Command::Run, "run"},
+    {Command::Compare, "compare"},
+};
+
+const char* CommandNameOf(Command command) {
+    for (const auto& c : kCommands)
+        if (c.command == command) return c.name;
+    return "";
+}
+
+std::optional<Command> FindCommand(const std::string& name) {
+    for (const auto& c : kCommands)
+        if (name == c.name) return c.command;
+    return std::nullopt;
+}
+
+std::optional<long> ParseCount(const std::string& text) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < 1 || v > kMaxCount) return std::nullopt;
+    return v;
+}
+
+std::optional<double> ParseSeconds(const std::string& text) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v) || v <= 0 || v > kMaxSeconds)
+        return std::nullopt;
+    return v;
+}
+
+bool AllDigits(const std::string& text) {
+    if (text.empty()) return false;
+    for (const char c : text)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
+// "sim", a port number (also written COMn), or else a device path.
+std::optional<PortChoice> ParsePort(const std::string& text) {
+    if (text == "sim") return PortChoice{0, ""};
+    const bool com = text.size() > 3 && (text.rfind("COM", 0) == 0 || text.rfind("com", 0) == 0);
+    const std::string digits = com ? text.substr(3) : text;
+    if (AllDigits(digits)) {
+        if (digits.size() > 3 || std::stoi(digits) > kMaxPortNumber) return std::nullopt;
+        return PortChoice{std::stoi(digits), ""};
+    }
+    if (com || text.empty()) return std::nullopt;
+    return PortChoice{1, text};
+}
+
+std::optional<Memory> ParseMemory(const std::string& text) {
+    if (text == "ram") return Memory::Ram;
+    if (text == "eeprom") return Memory::Eeprom;
+    return std::nullopt;
+}
+
+class Parser {
+  public:
+    explicit Parser(const std::vector<std::string>& args) : args_(args) {}
+
+    Parsed Run() {
+        while (next_ < args_.size() && result_.error.empty())
+            Take(args_[next_++]);
+        if (result_.error.empty() && !r().help) Check();
+        return result_;
+    }
+
+  private:
+    Request& r() { return result_.request; }
+    void Fail(const std::string& message) {
+        if (result_.error.empty()) result_.error = message;
+    }
+
+    void Take(const std::string& arg) {
+        if (arg == "-h" || arg == "--help") {
+            r().help = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            Option(arg);
+        } else if (r().command == Command::None) {
+            const auto command = FindCommand(arg);
+            if (!command) return Fail("unknown command '" + arg + "'");
+            r().command = *command;
+        } else {
+            positionals_.push_back(arg);
+        }
+    }
+
+    std::optional<std::string> Value(const std::string& name, std::optional<std::string> inlined) {
+        if (inlined) return inlined;
+        if (next_ >= args_.size()) {
+            Fail(name + " needs a value");
+            return std::nullopt;
+        }
+        return args_[next_++];
+    }
+
+    void Option(const std::string& arg) {
+        const std::size_t eq = arg.find('=');
+        const std::string name = arg.substr(0, eq);
+        std::optional<std::string> inlined;
+        if (eq != std::string::npos) inlined = arg.substr(eq + 1);
+        if (name == "--json" || name == "--verify") {
+            if (inlined) return Fail(name + " takes no value");
+            (name == "--json" ? r().json : r().verify) = true;
+            seen_.push_back(name);
+            return;
+        }
+        if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
+            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv")
+            return Fail("unknown option " + name);
+        const auto value = Value(name, inlined);
+        if (!value) return;
+        seen_.push_back(name == "--output" ? "-o" : name);
+        Assign(name, *value);
+    }
+
+    void Assign(const std::string& name, const std::string& value) {
+        const std::string bad = "bad value '" + value + "' for " + name;
+        if (name == "--port") {
+            const auto port = ParsePort(value);
+            if (!port) return Fail(bad + " (a number, a device path or sim)");
+            r().port = *port;
+        } else if (name == "--from" || name == "--to") {
+            const auto memory = ParseMemory(value);
+            if (!memory) return Fail(bad + " (ram or eeprom)");
+            r().memory = *memory;
+        } else if (name == "--count") {
+            const auto count = ParseCount(value);
+            if (!count) return Fail(bad + " (a whole number from 1)");
+            r().count = *count;
+        } else if (name == "--seconds") {
+            const auto seconds = ParseSeconds(value);
+            if (!seconds) return Fail(bad + " (seconds above 0)");
+            r().seconds = *seconds;
+        } else if (name == "--csv") {
+            r().csv = value;
+        } else {
+            r().file = value;
+        }
+    }
+
+    bool Seen(const std::string& name) const {
+        for (const auto& s : seen_)
+            if (s == name) return true;
+        return false;
+    }
+
+    // Options that only some commands take, and what each command needs.
+    void Check() {
+        const Command c = r().command;
+        if (c == Command::None) return Fail("no command given (tavrix-cli --help lists them)");
+        const std::string command = CommandNameOf(c);
+        struct Allowed {
+            const char* option;
+            Command command;
+        };
+        const Allowed allowed[] = {{"--from", Command::Get},  {"-o", Command::Get},
+                                   {"--to", Command::Send},   {"--verify", Command::Send},
+                                   {"--count", Command::Run}, {"--seconds", Command::Run},
+                                   {"--csv", Command::Run}};
+        for (const auto& a : allowed)
+            if (Seen(a.option) && a.command != c)
+                return Fail(std::string(a.option) + " does not go with " + command);
+        const std::size_t maxPositionals = c == Command::Send || c == Command::Compare ? 1 : 0;
+        if (positionals_.size() > maxPositionals)
+            return Fail("unexpected argument '" + positionals_[maxPositionals] + "'");
+        if (!positionals_.empty()) r().file = positionals_[0];
+        if (c == Command::Get && !Seen("--from")) return Fail("get needs --from ram|eeprom");
+        if (c == Command::Send && r().file.empty()) return Fail("send needs a parameter file");
+        if (c == Command::Send && !Seen("--to")) return Fail("send needs --to ram|eeprom");
+        if (c == Command::Run && Seen("--count") == Seen("--seconds"))
+            return Fail("run needs either --count N or --seconds S");
+    }
+
+    const std::vector<std::string>& args_;
+    std::size_t next_ = 0;
+    Parsed result_;
+    std::vector<std::string> positionals_;
+    std::vector<std::string> seen_;
+};
+
+}  // namespace
+
+Parsed ParseArguments(const std::vector<std::string>& args) {
+    return Parser(args).Run();
+}
+
+const char* MemoryName(Memory memory) {
+    return memory == Memory::Eeprom ? "eeprom" : "ram";
+}

@@ -1,0 +1,49 @@
+// The command line of tavrix-cli: commands, options, exit codes and the help texts.
+// Pure: no port, no panel, no toolkit.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The process's exit codes; scripts rely on these values.
+enum class ExitCode {
+    Ok = 0,
+    Usage = 2,      // the command line was not understood
+    NoSensor = 3,   // the port cannot be opened, or the sensor did not answer in time
+    Mismatch = 4,   // a verify found other words than were sent, or compare found differences
+    FileError = 5,  // a parameter or CSV file cannot be read or written
+};
+
+enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare };
+enum class Memory { Ram, Eeprom };
+
+// The port to use: a number of the window's port selector (0 the simulated sensor), or a device
+// path, which the session maps to port `number`.
+struct PortChoice {
+    int number = 1;
+    std::string device;
+};
+
+struct Request {
+    Command command = Command::None;
+    bool help = false;
+    bool json = false;
+    PortChoice port;
+    Memory memory = Memory::Ram;  // get --from, send --to
+    std::string file;             // send and compare: the parameter file; get: -o
+    bool verify = false;
+    long count = 0;  // run: measurements to take, or 0 when seconds are given
+    double seconds = 0;
+    std::string csv;  // run: the CSV file; empty for standard output
+};
+
+// A request, or the reason the command line is refused (then error is not empty).
+struct Parsed {
+    Request request;
+    std::string error;
+};
+
+Parsed ParseArguments(const std::vector<std::string>& args);
+// The help of a command; Command::None gives the overview with the exit codes.
+std::string HelpText(Command command);
+const char* MemoryName(Memory memory);  // "ram" or "eeprom"

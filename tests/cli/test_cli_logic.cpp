@@ -1,0 +1,108 @@
+// The command line and output formats of tavrix-cli.
+#include <gtest/gtest.h>
+
+#include "cli_args.h"
+#include "cli_format.h"
+
+namespace {
+
+std::vector<std::string> Words(const std::string& line) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : line + " ") {
+        if (c != ' ') {
+            word += c;
+        } else if (!word.empty()) {
+            words.push_back(word);
+            word.clear();
+        }
+    }
+    return words;
+}
+
+TEST(CliArguments, AcceptedCommandLines) {
+    struct Case {
+        const char* line;
+        Command command;
+        int port;
+        const char* device;
+        Memory memory;
+        const char* file;
+        long count;
+        double seconds;
+    };
+    const Case cases[] = {
+        {"identify", Command::Identify, 1, "", Memory::Ram, "", 0, 0},
+        {"--port sim identify --json", Command::Identify, 0, "", Memory::Ram, "", 0, 0},
+        {"get --from eeprom -o a.dat --port 3", Command::Get, 3, "", Memory::Eeprom, "a.dat", 0, 0},
+        {"get --from=ram --output=b --port=COM7", Command::Get, 7, "", Memory::Ram, "b", 0, 0},
+        {"send p.dat --to eeprom --verify --port /dev/pts/4", Command::Send, 1, "/dev/pts/4",
+         Memory::Eeprom, "p.dat", 0, 0},
+        {"run --seconds 2.5 --csv m.csv", Command::Run, 1, "", Memory::Ram, "", 0, 2.5},
+        {"run --count 100", Command::Run, 1, "", Memory::Ram, "", 100, 0},
+        {"compare f.dat", Command::Compare, 1, "", Memory::Ram, "f.dat", 0, 0},
+        {"reset-maxmin --port 0", Command::ResetMaxMin, 0, "", Memory::Ram, "", 0, 0},
+    };
+    for (const auto& c : cases) {
+        const Parsed parsed = ParseArguments(Words(c.line));
+        EXPECT_EQ(parsed.error, "") << c.line;
+        const Request& r = parsed.request;
+        EXPECT_EQ(r.command, c.command) << c.line;
+        EXPECT_EQ(r.port.number, c.port) << c.line;
+        EXPECT_EQ(r.port.device, c.device) << c.line;
+        EXPECT_EQ(r.memory, c.memory) << c.line;
+        EXPECT_EQ(r.file, c.file) << c.line;
+        EXPECT_EQ(r.count, c.count) << c.line;
+        EXPECT_EQ(r.seconds, c.seconds) << c.line;
+    }
+}
+
+TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "no command"},
+        {"backup", "unknown command 'backup'"},
+        {"identify --colour", "unknown option --colour"},
+        {"get", "get needs --from"},
+        {"get --from flash", "(ram or eeprom)"},
+        {"get --from", "--from needs a value"},
+        {"send --to ram", "send needs a parameter file"},
+        {"send f.dat", "send needs --to"},
+        {"send f.dat --to ram --from ram", "--from does not go with send"},
+        {"identify extra", "unexpected argument 'extra'"},
+        {"run", "either --count N or --seconds S"},
+        {"run --count 5 --seconds 1", "either --count N or --seconds S"},
+        {"run --count 0", "bad value '0' for --count"},
+        {"run --seconds -1", "bad value '-1' for --seconds"},
+        {"identify --port 256", "bad value '256' for --port"},
+        {"identify --port COMx", "bad value 'COMx' for --port"},
+        {"identify --json=1", "--json takes no value"},
+    };
+    for (const auto& [line, message] : cases) {
+        const Parsed parsed = ParseArguments(Words(line));
+        EXPECT_NE(parsed.error.find(message), std::string::npos) << line << ": " << parsed.error;
+    }
+    // Help needs nothing else, and names the command's own options.
+    const Parsed help = ParseArguments(Words("send --help"));
+    EXPECT_TRUE(help.error.empty() && help.request.help);
+    EXPECT_NE(HelpText(help.request.command).find("--verify"), std::string::npos);
+}
+
+TEST(CliFormat, RecordsDifferencesAndJson) {
+    Record a{}, b{};
+    a[0] = 500, b[0] = 500, a[3] = 5, a[15] = 1024, b[15] = 1000;
+    EXPECT_EQ(RecordFileText(a).substr(0, 18), "  500\n    0\n    0\n");
+    EXPECT_EQ(DescribeDifferences(CompareRecords(a, b), "file", "ram"),
+              "word 3 (anaMode): file 5, ram 0; word 15 (corrX1024): file 1024, ram 1000");
+    const std::string table = CompareTable({{"ram", a}, {"eeprom", b}});
+    EXPECT_NE(table.find("   3 anaMode          5       0  *\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("   0 power          500     500\n"), std::string::npos) << table;
+
+    const std::string json = FieldsJson({TextField("firmware", "V\"1\\\x01\xE9"),
+                                         FlagField("equal", false), RecordField("ram", a)});
+    EXPECT_EQ(json.rfind(R"({"firmware":"V\"1\\\u0001\u00e9","equal":false,"ram":[500,0,0,5,)", 0),
+              0u)
+        << json;
+    EXPECT_EQ(CsvRow(0.25, a).substr(0, 17), "0.250,500,0,0,5,0");
+}
+
+}  // namespace
