@@ -12,7 +12,7 @@ namespace {
 // Sends a frame built from the current pp (not refreshed from the panel) and waits for its own
 // answer.
 bool ExchangeCurrentRecord(Program& p, int code, const char* announcement) {
-    const Request request = WriteRequest(p, code);
+    const SentRequest request = WriteRequest(p, code);
     ShowText(p, announcement);
     return AwaitAnswer(p, request);
 }
@@ -132,7 +132,7 @@ int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
     GetPanelValues(p);
     CopyVarsToPP(p);
     // The sensor confirms a stored record with its answer; only that makes the line "Ok".
-    const Request request = WriteRequest(p, p.target == EEPROM ? SEND_EEPROM : SEND_RAM);
+    const SentRequest request = WriteRequest(p, p.target == EEPROM ? SEND_EEPROM : SEND_RAM);
     const bool answered = p.nBytesW == FRAME_BYTES && AwaitAnswer(p, request);
     SetStatus(p, answered ? "Line Ok!" : "Timeout-RS-232...");
     return 0;

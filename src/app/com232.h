@@ -59,7 +59,7 @@ void ApplyHardwareProfile(Program& p);
 int SubpixelFactor(u16 ccdsubpixel);
 
 // --- The one request writer and the answer waits ---
-struct Request {
+struct SentRequest {
     int code = 0;
     double sentAt = 0;    // when the request had been written
     double earliest = 0;  // the soonest its answer can have crossed the line
@@ -68,10 +68,10 @@ struct Request {
 // two block words (`blockBytes` > 0 then says how long the raw answer is). What has arrived
 // before is handed to the router first, so it cannot pass for the answer. Stores the code in
 // order, the count in nBytesW and the time in tstart.
-Request WriteRequest(Program& p, int code, int blockBytes = 0, u16 word0 = 0, u16 word1 = 0);
+SentRequest WriteRequest(Program& p, int code, int blockBytes = 0, u16 word0 = 0, u16 word1 = 0);
 // Takes the answer to `r` if it has come: copies it to szReadBuf, decodes it into pp and sets
 // rx_flag. A repeated answer is dropped and reported in the status line.
-bool TakeAnswer(Program& p, const Request& r);
+bool TakeAnswer(Program& p, const SentRequest& r);
 // Processes events until TakeAnswer succeeds (true) or more than TIMEOUT has passed since the
 // request (false). An answer taken in during the pass that reaches the time-out still counts.
-bool AwaitAnswer(Program& p, const Request& r);
+bool AwaitAnswer(Program& p, const SentRequest& r);

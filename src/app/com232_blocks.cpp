@@ -21,7 +21,7 @@ constexpr BlockKind kBlock256{GET_DATA256, BLOCK256_BYTES, "Waiting for Data[256
                               "Data[256] block received!"};
 
 // Processes events until the block has come or TIMEOUT has passed; returns the bytes received.
-int AwaitBlock(Program& p, const BlockKind& kind, const Request& request) {
+int AwaitBlock(Program& p, const BlockKind& kind, const SentRequest& request) {
     for (;;) {
         p.rt.ProcessSystemEvents();
         PumpReceived(p);
@@ -36,7 +36,7 @@ int AwaitBlock(Program& p, const BlockKind& kind, const Request& request) {
 // The router collects the block, so that a frame answering a nested exchange after it still
 // reaches that exchange. Words that did not arrive keep the previous cycle's samples.
 void ReadBlock(Program& p, const BlockKind& kind, int start, u16 word0, u16 word1) {
-    const Request request = WriteRequest(p, kind.code, kind.bytes, word0, word1);
+    const SentRequest request = WriteRequest(p, kind.code, kind.bytes, word0, word1);
     ShowText(p, kind.waiting);
 
     const int count = std::min(AwaitBlock(p, kind, request), kind.bytes);

@@ -11,7 +11,7 @@ constexpr int kCrossingBytes = 2 * FRAME_BYTES;
 
 }  // namespace
 
-Request WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 word1) {
+SentRequest WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 word1) {
     p.order = code;
     if (blockBytes > 0)
         FillBlockRequest(p, static_cast<unsigned>(p.order), word0, word1);
@@ -24,10 +24,10 @@ Request WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 word1)
     // bound even when this thread is held up between the two.
     p.tstart = p.rt.Timer();
     p.nBytesW = p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
-    return Request{code, p.tstart, p.tstart + kCrossingBytes * p.rs.ByteSeconds(p.com)};
+    return SentRequest{code, p.tstart, p.tstart + kCrossingBytes * p.rs.ByteSeconds(p.com)};
 }
 
-bool TakeAnswer(Program& p, const Request& r) {
+bool TakeAnswer(Program& p, const SentRequest& r) {
     PumpReceived(p);
     FrameBytes frame;
     switch (p.router.Take(r.code, r.sentAt, r.earliest, frame)) {
@@ -45,7 +45,7 @@ bool TakeAnswer(Program& p, const Request& r) {
     return false;
 }
 
-bool AwaitAnswer(Program& p, const Request& r) {
+bool AwaitAnswer(Program& p, const SentRequest& r) {
     for (;;) {
         p.rt.ProcessSystemEvents();
         const bool timedOut = p.rt.Timer() - r.sentAt > TIMEOUT;
@@ -57,7 +57,7 @@ bool AwaitAnswer(Program& p, const Request& r) {
 int CheckComLine(Program& p, int /*port*/) {
     int result = 0;
     CopyVarsToPP(p);
-    const Request r = WriteRequest(p, LINE_CHECK);
+    const SentRequest r = WriteRequest(p, LINE_CHECK);
     FrameBytes frame;
     bool answered = false;
     // Kept: the line check takes any frame, so that a wrong sync word is reported as such.

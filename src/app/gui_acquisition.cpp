@@ -39,7 +39,7 @@ void EndLoop(Program& p) {
 }
 
 // Run packs the parameters afresh into every request.
-Request SendRunRequest(Program& p) {
+SentRequest SendRunRequest(Program& p) {
     CopyVarsToPP(p);
     return WriteRequest(p, RUN);
 }
@@ -48,7 +48,7 @@ Request SendRunRequest(Program& p) {
 
 void PushRUN(Program& p) {
     BeginLoop(p, ui::STRIPRaw, ui::GRAPHVideo);
-    Request request = SendRunRequest(p);
+    SentRequest request = SendRunRequest(p);
     if (p.nBytesW == FRAME_BYTES) ShowText(p, "Line Ok!");
     p.stop_flag = 0;
     p.graphrefresh = 0;
@@ -111,7 +111,7 @@ void ReadLineImage(Program& p) {
 // wait, so a cycle that has begun completes.
 void VideoCycle(Program& p) {
     // Packed afresh as in Run: pp may hold the answer of whatever exchange ran last.
-    const Request request = SendRunRequest(p);
+    const SentRequest request = SendRunRequest(p);
     if (!AwaitAnswer(p, request)) {
         ShowText(p, "Timeout RS232-Line!");
         p.stop_flag = 1;

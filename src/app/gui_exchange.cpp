@@ -7,7 +7,7 @@ bool PushGET(Program& p, int target) {
     if (target != DATFILE) {
         p.order = target == RAM ? GET_RAM : GET_EEPROM;
         CopyVarsToPP(p);
-        const Request request = WriteRequest(p, p.order);
+        const SentRequest request = WriteRequest(p, p.order);
         if (p.nBytesW == FRAME_BYTES) ShowText(p, "Waiting for parameter-frame ...");
         if (!AwaitAnswer(p, request)) {
             // The panel is not redrawn: values typed but not sent stay as they are.
