@@ -3,6 +3,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "workbench.h"
 
 using namespace platform;
 
@@ -45,7 +46,9 @@ void ReadLineImage(Program& p) {
 void VideoCycle(Program& p) {
     if (!RequestMeasurement(p)) return;
     CopyRunResult(p);
+    WorkbenchMeasurement(p);
     ReadLineImage(p);
+    WorkbenchLineImage(p);
     PlotVIDEOBarGraph(p);
     PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
 }
@@ -67,10 +70,12 @@ int CC_BTNVideo(int, int, int event, void* callbackData, int, int) {
     SelectRamTarget(p);
     p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHVideo, VAL_XAXIS, VAL_MANUAL, 1.0, p.ccdpixE);
     p.stop_flag = 0;
+    WorkbenchLoopBegins(p);
     do {
         VideoCycle(p);
         p.rt.ProcessSystemEvents();
     } while (p.stop_flag == 0);
+    WorkbenchLoopEnds(p);
 
     LockAcquisition(p, 0);
     p.rt.SetCtrlAttribute(p.pHandle, ui::BTNAcqRelease, ATTR_DIMMED, 0);

@@ -2,6 +2,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "workbench.h"
 
 using namespace platform;
 
@@ -59,6 +60,7 @@ void PushRUN(Program& p) {
     p.tstart = p.rt.Timer();
     p.stop_flag = 0;
     p.graphrefresh = 0;
+    WorkbenchLoopBegins(p);
 
     for (;;) {
         // The answer is copied out of pp before the next request repacks it; that request leaves
@@ -67,6 +69,7 @@ void PushRUN(Program& p) {
         if (draw) CopyRunResult(p);
         if (p.rx_flag == 1) SendRunRequest(p);
         if (draw) {
+            WorkbenchMeasurement(p);
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
             p.graphrefresh = 0;
@@ -81,6 +84,7 @@ void PushRUN(Program& p) {
         if (p.stop_flag != 0) break;
     }
 
+    WorkbenchLoopEnds(p);
     p.rx_flag = 0;
     p.rs.FlushInQ(p.com);
     p.rs.FlushOutQ(p.com);
