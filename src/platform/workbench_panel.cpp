@@ -138,7 +138,7 @@ void WorkbenchPanel::SetRecording(bool on) {
 void WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& title,
                                 const std::string& defaultName, const std::string& pattern) {
     if (impl_->side == nullptr) return;
-    if (impl_->dialog) {
+    if (impl_->dialog && impl_->dialog->isVisible()) {
         impl_->dialog->raise();
         return;
     }

@@ -7,7 +7,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QImage>
+#include <QPushButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -60,6 +63,7 @@ class WorkbenchTest : public ProgramTest {
         ProgramTest::TearDown();
     }
     void Start(const std::string& options) {
+        QStandardPaths::setTestModeEnabled(true);  // the folder used last goes to a test profile
         options_ = options;
         StartSensor(options);
         StartProgram();
@@ -218,6 +222,37 @@ TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     EXPECT_EQ(csv.rows.back()[0], std::to_string(bench().cycles));
     EXPECT_EQ(csv.rows.back()[5], std::to_string(p().Mvalue));
     EXPECT_EQ(Status(), "100 measurements saved");
+}
+
+// The user's way: Ctrl+R asks for the file (the folder used last, a dated name); cancelling leaves
+// Record off, choosing starts it, Ctrl+R again ends it.
+TEST_F(WorkbenchTest, CtrlRAsksForTheFileAndTogglesRecording) {
+    Start("--baud 0");
+    QWidget* panel = Ctrl(ui::BTNRun)->window();
+    auto* record = panel->findChild<QPushButton*>(QStringLiteral("WorkbenchRecord"));
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    auto dialog = [panel]() -> QDialog* {
+        for (auto* d : panel->findChildren<QFileDialog*>(QStringLiteral("WorkbenchFileDialog")))
+            if (d->isVisible()) return d;
+        return nullptr;
+    };
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_NE(dialog(), nullptr);
+    auto* files = static_cast<QFileDialog*>(dialog());
+    EXPECT_TRUE(files->selectedFiles().value(0).contains(QStringLiteral("tavrix-record-")));
+    dialog()->reject();
+    EXPECT_FALSE(record->isChecked());
+
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_NE(dialog(), nullptr);
+    static_cast<QFileDialog*>(dialog())->selectFile(dir_.filePath(QStringLiteral("keys")));
+    dialog()->accept();
+    EXPECT_TRUE(record->isChecked());
+    EXPECT_EQ(Status(), "Recording to keys.csv");
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(Status(), "Recording ended: 0 rows in keys.csv");
 }
 
 }  // namespace
