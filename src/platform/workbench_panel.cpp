@@ -114,18 +114,28 @@ void WorkbenchPanel::ShowRate(const std::string& text) {
 void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows) {
     QTableWidget* table = impl_->table;
     if (table == nullptr || rows.empty()) return;
-    const int columns = static_cast<int>(rows[0].size());
-    table->setRowCount(static_cast<int>(rows.size()) - 1);
-    table->setColumnCount(columns);
-    for (int c = 0; c < columns; ++c)
-        table->setHorizontalHeaderItem(c, new QTableWidgetItem(QString::fromStdString(rows[0][c])));
-    for (int r = 1; r < static_cast<int>(rows.size()); ++r)
+    const int count = static_cast<int>(rows.size()), columns = static_cast<int>(rows[0].size());
+    if (table->rowCount() != count - 1 || table->columnCount() != columns) {
+        table->setRowCount(count - 1);
+        table->setColumnCount(columns);
+        for (int r = 0; r < count; ++r)
+            for (int c = 0; c < columns; ++c) {
+                auto* item = new QTableWidgetItem;
+                item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                              : Qt::AlignRight | Qt::AlignVCenter);
+                if (r == 0)
+                    table->setHorizontalHeaderItem(c, item);
+                else
+                    table->setItem(r - 1, c, item);
+            }
+    }
+    // Only changed texts are set: each change costs a repaint of its cell.
+    for (int r = 0; r < count; ++r)
         for (int c = 0; c < columns && c < static_cast<int>(rows[r].size()); ++c) {
-            QTableWidgetItem* item = table->item(r - 1, c);
-            if (item == nullptr) table->setItem(r - 1, c, item = new QTableWidgetItem);
-            item->setText(QString::fromStdString(rows[r][c]));
-            item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                          : Qt::AlignRight | Qt::AlignVCenter);
+            QTableWidgetItem* item =
+                r == 0 ? table->horizontalHeaderItem(c) : table->item(r - 1, c);
+            const QString text = QString::fromStdString(rows[r][c]);
+            if (item->text() != text) item->setText(text);
         }
 }
 
