@@ -36,12 +36,12 @@ void Show(Workbench& w, double now) {
     const LoopFigures f = w.stats.Get();
     w.panel.ShowRate(f.total[kValue].count > 0 ? Number("Rate: %.2f answers/s", f.rate)
                                                : "Rate: -");
-    static constexpr const char* kNames[kSeriesCount] = {"Value", "Left edge", "Right edge"};
+    static constexpr const char* kNames[kSeriesCount] = {"Value", "Left", "Right"};
     std::vector<std::vector<std::string>> rows = {{"", "n", "mean", "sd", "min", "max", "range"}};
     for (int s = 0; s < kSeriesCount; ++s)
-        rows.push_back(FiguresRow((std::string(kNames[s]) + " (100)").c_str(), f.window[s]));
+        rows.push_back(FiguresRow((std::string(kNames[s]) + ", last 100").c_str(), f.window[s]));
     for (int s = 0; s < kSeriesCount; ++s)
-        rows.push_back(FiguresRow((std::string(kNames[s]) + " (all)").c_str(), f.total[s]));
+        rows.push_back(FiguresRow((std::string(kNames[s]) + ", all").c_str(), f.total[s]));
     w.panel.ShowTable(rows);
 }
 

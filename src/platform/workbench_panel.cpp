@@ -24,6 +24,8 @@ namespace {
 
 constexpr int kWidth = 400;
 constexpr const char* kFolderKey = "workbench/lastFolder";
+constexpr const char* kRecordOff = "Record (Ctrl+R)";
+constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
 
 QSettings Settings() {
     return QSettings(QStringLiteral("Tavrix"), QStringLiteral("Tavrix-Didor"));
@@ -55,6 +57,11 @@ struct WorkbenchPanel::Impl {
         callback(data, action, file);
     }
 
+    void ShowRecording(bool on) {
+        record->setText(QString::fromUtf8(on ? kRecordOn : kRecordOff));
+        record->setStyleSheet(on ? QStringLiteral("color: #c00000; font-weight: bold") : QString());
+    }
+
     void Build(QWidget* window) {
         const QSize panelSize = window->size();
         window->setFixedSize(panelSize.width() + kWidth, panelSize.height());
@@ -71,11 +78,13 @@ struct WorkbenchPanel::Impl {
         table->setObjectName(QStringLiteral("WorkbenchTable"));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->verticalHeader()->hide();
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        table->horizontalHeader()->setStretchLastSection(true);
         layout->addWidget(table, 1);
-        record = AddButton(layout, "WorkbenchRecord", "Record (Ctrl+R)");
+        record = AddButton(layout, "WorkbenchRecord", kRecordOff);
         record->setCheckable(true);
         QObject::connect(record, &QPushButton::toggled, record, [this](bool on) {
+            ShowRecording(on);
             Call(on ? WorkbenchAction::RecordOn : WorkbenchAction::RecordOff);
         });
         auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+R")), window);
@@ -143,6 +152,7 @@ void WorkbenchPanel::SetRecording(bool on) {
     if (impl_->record == nullptr) return;
     const QSignalBlocker quiet(impl_->record);
     impl_->record->setChecked(on);
+    impl_->ShowRecording(on);
 }
 
 void WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& title,
