@@ -294,8 +294,10 @@ void WorkbenchCost(const char* line, long baud, long cycles, double seconds) {
     rows.push_back(Measure(rig, std::string("Run with statistics shown, ") + line, ui::BTNRun,
                            cycles, seconds, limit));
     StartRecording(rig.program(), dir.filePath(QStringLiteral("bench.csv")).toStdString());
+    const Footprint before = TakeFootprint("recording begins");
     rows.push_back(Measure(rig, std::string("Run with statistics and recording, ") + line,
                            ui::BTNRun, cycles, seconds, limit));
+    const Footprint after = TakeFootprint("recording");
     StopRecording(rig.program());
     rig.program().workbench.reset();
     rows.insert(rows.begin(), Measure(rig, std::string("Run, workbench closed, ") + line,
@@ -309,7 +311,9 @@ void WorkbenchCost(const char* line, long baud, long cycles, double seconds) {
         std::printf("| %s | %.2f %% | %.3f ms | %.4f ms |\n", rows[i].name.c_str(),
                     100.0 * rows[i].rateHz / rows[0].rateHz,
                     rows[i].cpuPerCycleMs - rows[0].cpuPerCycleMs, rows[i].workbenchPerCycleMs);
-    std::printf("\n");
+    std::printf(
+        "\nRecording %ld rows: resident memory %ld KiB before, %ld KiB after (%+ld KiB).\n\n",
+        rows.back().cycles, before.rssKiB, after.rssKiB, after.rssKiB - before.rssKiB);
     std::fflush(stdout);
 }
 

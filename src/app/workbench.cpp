@@ -101,6 +101,8 @@ void WorkbenchCloser::operator()(Workbench* w) const {
 void OpenWorkbench(Program& p) {
     p.workbench.reset(new Workbench(p));
     Show(*p.workbench, 0);
+    p.workbench->panel.SizeColumns(
+        {"Right, last 100", "65535", "65535.00", "65535.00", "65535", "65535", "65535"});
 }
 
 void WorkbenchLoopBegins(Program& p) {

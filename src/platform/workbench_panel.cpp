@@ -22,7 +22,7 @@ namespace platform {
 
 namespace {
 
-constexpr int kWidth = 400;
+constexpr int kWidth = 470;
 constexpr const char* kFolderKey = "workbench/lastFolder";
 constexpr const char* kRecordOff = "Record (Ctrl+R)";
 constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
@@ -78,7 +78,9 @@ struct WorkbenchPanel::Impl {
         table->setObjectName(QStringLiteral("WorkbenchTable"));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->verticalHeader()->hide();
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+        table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Fixed widths: fitting columns to their contents would measure every cell at each refresh.
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         table->horizontalHeader()->setStretchLastSection(true);
         layout->addWidget(table, 1);
         record = AddButton(layout, "WorkbenchRecord", kRecordOff);
@@ -146,6 +148,15 @@ void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows
             const QString text = QString::fromStdString(rows[r][c]);
             if (item->text() != text) item->setText(text);
         }
+}
+
+void WorkbenchPanel::SizeColumns(const std::vector<std::string>& widest) {
+    QTableWidget* table = impl_->table;
+    if (table == nullptr) return;
+    table->setColumnCount(std::max(table->columnCount(), static_cast<int>(widest.size())));
+    const QFontMetrics metrics(table->font());
+    for (int c = 0; c < static_cast<int>(widest.size()); ++c)
+        table->setColumnWidth(c, metrics.horizontalAdvance(QString::fromStdString(widest[c])) + 10);
 }
 
 void WorkbenchPanel::SetRecording(bool on) {

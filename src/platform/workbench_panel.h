@@ -38,8 +38,12 @@ class WorkbenchPanel {
     WorkbenchPanel& operator=(const WorkbenchPanel&) = delete;
 
     void ShowRate(const std::string& text);
-    // rows[0] is the header row; every row has the same count of cells.
+    // rows[0] is the header row; every row has the same count of cells. Only changed cells are
+    // redrawn.
     void ShowTable(const std::vector<std::vector<std::string>>& rows);
+    // Fixes each column's width to fit the given text (the widest it will show), so refreshes
+    // never measure the cells.
+    void SizeColumns(const std::vector<std::string>& widest);
     // Sets the Record toggle without a callback.
     void SetRecording(bool on);
     // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
