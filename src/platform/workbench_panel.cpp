@@ -140,7 +140,8 @@ void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows
                     table->setItem(r - 1, c, item);
             }
     }
-    // Only changed texts are set: each change costs a repaint of its cell.
+    // Only changed texts are set, with updates held back: the table then repaints once.
+    table->setUpdatesEnabled(false);
     for (int r = 0; r < count; ++r)
         for (int c = 0; c < columns && c < static_cast<int>(rows[r].size()); ++c) {
             QTableWidgetItem* item =
@@ -148,6 +149,7 @@ void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows
             const QString text = QString::fromStdString(rows[r][c]);
             if (item->text() != text) item->setText(text);
         }
+    table->setUpdatesEnabled(true);
 }
 
 void WorkbenchPanel::SizeColumns(const std::vector<std::string>& widest) {
