@@ -20,7 +20,7 @@ std::string Number(const char* format, double value) {
     return text;
 }
 
-std::vector<std::string> FiguresRow(const char* name, const Figures& f) {
+std::vector<std::string> FiguresRow(const char* name, const SeriesFigures& f) {
     if (f.count == 0) return {name, "0", "-", "-", "-", "-", "-"};
     return {name,
             std::to_string(f.count),
@@ -138,7 +138,8 @@ void WorkbenchLineImage(Program& p) {
     if (!p.workbench || !p.workbench->recorder.On()) return;
     Workbench& w = *p.workbench;
     const MeasurementRow& r = w.recorded;
-    const std::string line = ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(), 256);
+    const std::string line =
+        ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(), int(p.adcbuf.size()));
     EndRecordingOnFailure(p, w.recorder.AddImage(line, p.rt.Timer()));
 }
 

@@ -4,8 +4,8 @@
 // CSV, and export of the graphs and the latest measurements.
 //
 // The loops hand their data on with one call each (the hooks below); they do nothing while no
-// workbench is open. Figures are shown every kShowSeconds (readable, and the panel's repaints stay
-// cheap) and once more when a loop ends.
+// workbench is open. The figures are shown every kShowSeconds (readable, and the panel's repaints
+// stay cheap) and once more when a loop ends.
 #pragma once
 
 #include <array>

@@ -12,8 +12,8 @@ void RunningStats::Add(double x) {
     max_ = n_ == 1 ? x : std::max(max_, x);
 }
 
-Figures RunningStats::Get() const {
-    Figures f;
+SeriesFigures RunningStats::Get() const {
+    SeriesFigures f;
     f.count = n_;
     if (n_ == 0) return f;
     f.mean = mean_;
@@ -36,8 +36,8 @@ void WindowStats::Add(std::uint16_t x) {
     next_ = (next_ + 1) % kSlots;
 }
 
-Figures WindowStats::Get() const {
-    Figures f;
+SeriesFigures WindowStats::Get() const {
+    SeriesFigures f;
     f.count = size_;
     if (size_ == 0) return f;
     const auto first = ring_.begin();

@@ -8,7 +8,7 @@
 #include <deque>
 
 // Count, mean, sample standard deviation (0 below two values), minimum, maximum and range.
-struct Figures {
+struct SeriesFigures {
     long count = 0;
     double mean = 0, sd = 0, min = 0, max = 0, range = 0;
 };
@@ -17,7 +17,7 @@ struct Figures {
 class RunningStats {
   public:
     void Add(double x);
-    Figures Get() const;
+    SeriesFigures Get() const;
 
   private:
     long n_ = 0;
@@ -30,7 +30,7 @@ class WindowStats {
   public:
     static constexpr int kSlots = 100;
     void Add(std::uint16_t x);
-    Figures Get() const;
+    SeriesFigures Get() const;
 
   private:
     std::array<std::uint16_t, kSlots> ring_{};
@@ -55,7 +55,7 @@ enum Series { kValue, kLeftEdge, kRightEdge, kSeriesCount };
 
 struct LoopFigures {
     double rate = 0;
-    std::array<Figures, kSeriesCount> window{}, total{};
+    std::array<SeriesFigures, kSeriesCount> window{}, total{};
 };
 
 class LoopStats {

@@ -12,8 +12,8 @@
 
 namespace {
 
-Figures Reference(const std::vector<std::uint16_t>& v) {
-    Figures f;
+SeriesFigures Reference(const std::vector<std::uint16_t>& v) {
+    SeriesFigures f;
     f.count = static_cast<long>(v.size());
     if (v.empty()) return f;
     double sum = 0;
@@ -29,7 +29,7 @@ Figures Reference(const std::vector<std::uint16_t>& v) {
     return f;
 }
 
-void ExpectNear(const Figures& got, const Figures& want, const char* what) {
+void ExpectNear(const SeriesFigures& got, const SeriesFigures& want, const char* what) {
     EXPECT_EQ(got.count, want.count) << what;
     EXPECT_NEAR(got.mean, want.mean, 1e-9 * (1 + want.mean)) << what;
     EXPECT_NEAR(got.sd, want.sd, 1e-7 * (1 + want.sd)) << what;

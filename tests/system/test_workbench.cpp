@@ -137,7 +137,7 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
         values.push_back(static_cast<std::uint16_t>(std::stoi(row[5])));
     }
     // The figures since Run began are those of the same answers.
-    const Figures total = bench().stats.Get().total[kValue];
+    const SeriesFigures total = bench().stats.Get().total[kValue];
     EXPECT_EQ(total.count, long(n));
     double sum = 0;
     for (auto v : values)
