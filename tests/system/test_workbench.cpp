@@ -110,6 +110,8 @@ class WorkbenchTest : public ProgramTest {
 
 TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
     Start("--baud 0");
+    EXPECT_FALSE(StartRecording(p(), File("no-such-folder/run.csv")));
+    EXPECT_TRUE(Status().starts_with("Recording not started: ")) << Status();
     ASSERT_TRUE(StartRecording(p(), File("run.csv")));
     sensor().ClearLog();
     RunCycles(ui::BTNRun, 150);
