@@ -56,18 +56,11 @@ void EndRecordingOnFailure(Program& p, RecordResult result) {
 void OnAction(void* data, WorkbenchAction action, const std::string& file) {
     Program& p = ProgramOf(data);
     Workbench& w = *p.workbench;
-    if (action == WorkbenchAction::Cancelled) {
-        if (w.asked == WorkbenchAction::RecordOn) w.panel.SetRecording(false);
-        w.asked = action;
-        return;
-    }
     if (!file.empty()) {
-        w.asked = WorkbenchAction::Cancelled;
         if (action == WorkbenchAction::RecordOn) StartRecording(p, file);
         if (action == WorkbenchAction::SaveCsv) SaveLatestCsv(p, file);
         if (action == WorkbenchAction::SavePng || action == WorkbenchAction::SavePdf)
             SaveGraphs(p, file);
-        return;
     }
     struct Ask {
         WorkbenchAction action;
@@ -79,14 +72,17 @@ void OnAction(void* data, WorkbenchAction action, const std::string& file) {
         {WorkbenchAction::SavePng, "Save the graphs as PNG", "graphs", "*.png"},
         {WorkbenchAction::SavePdf, "Save the graphs as PDF", "graphs", "*.pdf"},
     };
+    bool asking = false;
     for (const Ask& a : kAsks)
-        if (a.action == action) {
-            w.asked = action;
-            const std::string extension = std::string(a.pattern).substr(1);
-            w.panel.ChooseFile(action, a.title, DefaultRecordName(a.what) + extension, a.pattern);
+        if (file.empty() && a.action == action) {
+            const std::string name = DefaultRecordName(a.what) + std::string(a.pattern).substr(1);
+            asking = w.panel.ChooseFile(action, a.title, name, a.pattern);
         }
     if (action == WorkbenchAction::RecordOff) StopRecording(p);
     if (action == WorkbenchAction::CopyGraphs) CopyShownGraphs(p);
+    // The toggle shows whether a recording runs or its file is being asked for; so it goes off
+    // again when that dialog is cancelled or could not open because another one was open.
+    w.panel.SetRecording(w.recorder.On() || (action == WorkbenchAction::RecordOn && asking));
 }
 
 }  // namespace

@@ -33,7 +33,6 @@ struct Workbench {
     double recordStart = 0;
     long recordedCycles = 0;
     MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
-    platform::WorkbenchAction asked = platform::WorkbenchAction::Cancelled;  // the open dialog's
 };
 
 // Adds the side panel to the main panel; once, at start-up, after the panel is loaded.

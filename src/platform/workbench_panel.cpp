@@ -168,12 +168,12 @@ void WorkbenchPanel::SetRecording(bool on) {
     impl_->ShowRecording(on);
 }
 
-void WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& title,
+bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& title,
                                 const std::string& defaultName, const std::string& pattern) {
-    if (impl_->side == nullptr) return;
+    if (impl_->side == nullptr) return false;
     if (impl_->dialog && impl_->dialog->isVisible()) {
         impl_->dialog->raise();
-        return;
+        return false;
     }
     const QString folder = Settings().value(QLatin1String(kFolderKey)).toString();
     auto* dialog = new QFileDialog(impl_->side->window(), QString::fromStdString(title), folder);
@@ -195,6 +195,7 @@ void WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
     QObject::connect(dialog, &QFileDialog::rejected, dialog,
                      [impl] { impl->Call(WorkbenchAction::Cancelled); });
     dialog->open();
+    return true;
 }
 
 namespace {

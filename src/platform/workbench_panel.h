@@ -48,8 +48,9 @@ class WorkbenchPanel {
     void SetRecording(bool on);
     // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
     // pattern such as "*.csv". Its extension is added to a typed name that lacks it. Returns at
-    // once; one dialog at a time (a second call while one is open only raises it).
-    void ChooseFile(WorkbenchAction forAction, const std::string& title,
+    // once: true when the dialog opened; false when another one is open (it is raised) or there
+    // is no side panel.
+    bool ChooseFile(WorkbenchAction forAction, const std::string& title,
                     const std::string& defaultName, const std::string& pattern);
 
   private:
