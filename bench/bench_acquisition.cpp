@@ -2,10 +2,12 @@
 // pseudo-terminal, with real widgets offscreen: cycle rate against the serial line's limit, CPU,
 // drawing time, and resident memory and descriptors over a long unpaced run and a Video soak.
 //
-// Usage: bench_acquisition [--quick] [--paced-only|--unpaced-only]
+// Usage: bench_acquisition [--quick] [--paced-only|--unpaced-only|--workbench-only]
 //   --quick          short runs (3 s paced, 10,000 unpaced Run and 200 Video cycles): a smoke test
 //   --paced-only     only the loops on the line paced at 19200 baud (20 s each)
 //   --unpaced-only   only the unpaced loops: 100,000 Run cycles, then a 2,000-cycle Video soak
+//   --workbench-only only Run with the workbench closed, with its figures shown, and recording
+//                    (paced for 20 s and unpaced for 100,000 cycles each)
 // Prints markdown tables. Nothing is asserted: the figures are read against the targets.
 #include <fcntl.h>
 #include <poll.h>
@@ -15,6 +17,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +28,7 @@
 #include "draw_probes.h"
 #include "panel_ids.h"
 #include "pty_server.h"
+#include "workbench.h"
 
 namespace {
 
@@ -71,6 +75,8 @@ class Rig {
     }
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;
+
+    Program& program() { return *program_; }
 
     // Presses `button` (Run or Video) and presses Stop once `cycles` have been drawn or `seconds`
     // have passed. Returns when the loop has ended.
@@ -134,6 +140,8 @@ struct Figures {
     double wakeUpsPerCycle = 0;  // of the program thread
     double plotPerCycleMs = 0;
     double repaintPerCycleMs = 0;
+    double workbenchHookPerCycleMs = 0;   // CPU of the workbench's call in the loop
+    double workbenchPaintPerCycleMs = 0;  // its side panel's paints
 };
 
 // Runs one loop and takes its figures. The rate counts whole cycles between the first and the
@@ -164,6 +172,8 @@ Figures Measure(Rig& rig, const std::string& name, int button, long cycles, doub
     f.processShare = process / wall;
     f.plotPerCycleMs = t.plotSeconds / n * 1e3;
     f.repaintPerCycleMs = (t.replotSeconds + t.paintSeconds) / n * 1e3;
+    f.workbenchHookPerCycleMs = t.workbenchSeconds / n * 1e3;
+    f.workbenchPaintPerCycleMs = t.workbenchPaintSeconds / n * 1e3;
     return f;
 }
 
@@ -282,21 +292,60 @@ void UnpacedFootprint(long runCycles, long videoCycles) {
                     f.rssKiB - footprints.front().rssKiB, f.fds);
 }
 
+// What the workbench costs Run: the same loop with the workbench closed, with its figures shown
+// (the default), and recording every measurement to a file.
+void WorkbenchCost(const char* line, long baud, long cycles, double seconds) {
+    QTemporaryDir dir;
+    Rig rig(0, baud);
+    Measure(rig, "warm-up", ui::BTNRun, std::min(cycles, 2000L), seconds / 4, 0);
+    const double limit = baud == kPaced ? kRunLimitHz : 0;
+    std::vector<Figures> rows;
+    rows.push_back(Measure(rig, std::string("Run with statistics shown, ") + line, ui::BTNRun,
+                           cycles, seconds, limit));
+    StartRecording(rig.program(), dir.filePath(QStringLiteral("bench.csv")).toStdString());
+    const Footprint before = TakeFootprint("recording begins");
+    rows.push_back(Measure(rig, std::string("Run with statistics and recording, ") + line,
+                           ui::BTNRun, cycles, seconds, limit));
+    const Footprint after = TakeFootprint("recording");
+    StopRecording(rig.program());
+    rig.program().workbench.reset();
+    rows.insert(rows.begin(), Measure(rig, std::string("Run, workbench closed, ") + line,
+                                      ui::BTNRun, cycles, seconds, limit));
+    PrintRates(rows);
+    std::printf(
+        "\n| Against the closed workbench (%s) | Rate ratio | CPU added per cycle (difference) "
+        "| Workbench call per cycle | Workbench panel paint per cycle "
+        "|\n|---|---:|---:|---:|---:|\n",
+        line);
+    for (size_t i = 1; i < rows.size(); ++i)
+        std::printf("| %s | %.2f %% | %.3f ms | %.4f ms | %.4f ms |\n", rows[i].name.c_str(),
+                    100.0 * rows[i].rateHz / rows[0].rateHz,
+                    rows[i].cpuPerCycleMs - rows[0].cpuPerCycleMs, rows[i].workbenchHookPerCycleMs,
+                    rows[i].workbenchPaintPerCycleMs);
+    std::printf(
+        "\nRecording %ld rows: resident memory %ld KiB before, %ld KiB after (%+ld KiB).\n\n",
+        rows.back().cycles, before.rssKiB, after.rssKiB, after.rssKiB - before.rssKiB);
+    std::fflush(stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool quick = false, paced = true, unpaced = true;
+    bool quick = false, paced = true, unpaced = true, workbench = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
             quick = true;
         } else if (arg == "--paced-only") {
-            unpaced = false;
+            unpaced = workbench = false;
         } else if (arg == "--unpaced-only") {
-            paced = false;
+            paced = workbench = false;
+        } else if (arg == "--workbench-only") {
+            paced = unpaced = false;
         } else {
             std::fprintf(stderr,
-                         "usage: bench_acquisition [--quick] [--paced-only|--unpaced-only]\n");
+                         "usage: bench_acquisition [--quick] "
+                         "[--paced-only|--unpaced-only|--workbench-only]\n");
             return 2;
         }
     }
@@ -309,5 +358,11 @@ int main(int argc, char** argv) {
     if (paced) PacedRates(quick ? 3.0 : 20.0);
     if (paced && unpaced) std::printf("\n");
     if (unpaced) UnpacedFootprint(quick ? 10000 : 100000, quick ? 200 : 2000);
+    if (workbench) {
+        constexpr long kUnbounded = 1L << 40;
+        std::printf("\n");
+        WorkbenchCost("19200 baud", kPaced, kUnbounded, quick ? 3.0 : 20.0);
+        WorkbenchCost("unpaced", kUnpaced, quick ? 10000 : 100000, 1e9);
+    }
     return 0;
 }

@@ -19,14 +19,17 @@ struct DrawTotals {
     double paintSeconds = 0;   // plot widgets painting themselves
     long replots = 0;
     long paints = 0;
-    double firstDrawAt = 0;  // steady-clock seconds of the first and latest counted call
+    double workbenchSeconds = 0;       // CPU inside WorkbenchMeasurement
+    double workbenchPaintSeconds = 0;  // the workbench side panel painting itself
+    double firstDrawAt = 0;            // steady-clock seconds of the first and latest counted call
     double lastDrawAt = 0;
 };
 
 DrawTotals& Totals();
 void ResetTotals();
 
-// Times the replots and paint events of every plot widget below `panel`.
+// Times the replots and paint events of every plot widget below `panel`, and the paint events of
+// the workbench side panel.
 class RepaintMeter : public QObject {
   public:
     explicit RepaintMeter(QWidget* panel);

@@ -1,14 +1,18 @@
 // Starts the tool on the built-in simulated sensor, runs Video for a few seconds and saves a
-// picture of the main panel: the README's screenshot.
-//   tavrix-screenshot OUTPUT.png
+// picture of the main panel: the README's screenshot. With --workbench it runs Run with recording
+// on (to a temporary file) instead: the README's picture of the measurement workbench.
+//   tavrix-screenshot [--workbench] OUTPUT.png
 #include <QApplication>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "Tavrix-VarizA152.h"
 #include "panel_ids.h"
+#include "workbench.h"
 
 namespace {
 
@@ -21,10 +25,12 @@ QWidget* MainPanel() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: tavrix-screenshot OUTPUT.png\n");
+    const bool workbench = argc == 3 && std::string(argv[1]) == "--workbench";
+    if (argc != 2 && !workbench) {
+        std::fprintf(stderr, "usage: tavrix-screenshot [--workbench] OUTPUT.png\n");
         return 2;
     }
+    const QString output = QString::fromLocal8Bit(argv[argc - 1]);
     setenv("TAVRIX_COM1", "sim", 0);
     platform::Toolkit toolkit;
     if (!toolkit.ok()) return 1;
@@ -34,11 +40,18 @@ int main(int argc, char** argv) {
     if (StartProgram(p) < 0) return 1;
 
     bool saved = false;
-    QTimer::singleShot(
-        200, [&] { CC_BTNVideo(p.pHandle, ui::BTNVideo, platform::EVENT_COMMIT, &p, 0, 0); });
+    QTemporaryDir recordings;
+    QTimer::singleShot(200, [&] {
+        if (!workbench) {
+            CC_BTNVideo(p.pHandle, ui::BTNVideo, platform::EVENT_COMMIT, &p, 0, 0);
+            return;
+        }
+        StartRecording(p, recordings.filePath(QStringLiteral("run.csv")).toStdString());
+        CC_BTNRun(p.pHandle, ui::BTNRun, platform::EVENT_COMMIT, &p, 0, 0);
+    });
     QTimer::singleShot(4000, [&] {
         QWidget* panel = MainPanel();
-        saved = panel != nullptr && panel->grab().save(QString::fromLocal8Bit(argv[1]));
+        saved = panel != nullptr && panel->grab().save(output);
         p.stop_flag = 1;
         engine.QuitUserInterface(0);
     });

@@ -4,6 +4,7 @@
 #include "gui.h"
 #include "logo.h"
 #include "panel_ids.h"
+#include "workbench.h"
 
 using namespace platform;
 
@@ -88,6 +89,7 @@ int StartProgram(Program& p) {
     p.pPopup = p.rt.LoadPanel(0, ui::kPanelFile, ui::kPopupPanelName);
     p.proj_dir = p.rt.GetProjectDir();
     InstallCallbacks(p);
+    OpenWorkbench(p);
     InitVars(p);
     FillPortList(p);
     InitRS232(p, p.com);

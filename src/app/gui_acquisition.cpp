@@ -4,6 +4,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "workbench.h"
 
 using namespace platform;
 
@@ -21,8 +22,15 @@ void LockAcquisition(Program& p, int dimmed) {
 
 namespace {
 
+// Each measurement taken in goes on to what records or counts measurements: one call.
+void HandOnMeasurement(Program& p) {
+    WorkbenchMeasurement(p);
+    if (p.measured) p.measured(p);
+}
+
 void BeginLoop(Program& p, int shownGraph, int hiddenGraph) {
     p.loopRunning = true;
+    WorkbenchLoopBegins(p);
     p.rt.SetCtrlAttribute(p.pHandle, hiddenGraph, ATTR_VISIBLE, 0);
     p.rt.SetCtrlAttribute(p.pHandle, shownGraph, ATTR_VISIBLE, 1);
     LockAcquisition(p, 1);
@@ -31,6 +39,7 @@ void BeginLoop(Program& p, int shownGraph, int hiddenGraph) {
 
 // The ending steps: only now may another loop start.
 void EndLoop(Program& p) {
+    WorkbenchLoopEnds(p);
     p.rx_flag = 0;
     p.graphrefresh = 0;
     LockAcquisition(p, 0);
@@ -60,9 +69,9 @@ void PushRUN(Program& p) {
             CopyRunResult(p);  // Kept: the answer's word 3 is the setpoint the sensor works with
             p.graphrefresh = 1;
             request = SendRunRequest(p);
+            HandOnMeasurement(p);
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
-            if (p.measured) p.measured(p);
             p.graphrefresh = 0;
         }
         p.tdiff = p.rt.Timer() - request.sentAt;
@@ -118,7 +127,9 @@ void VideoCycle(Program& p) {
         return;
     }
     CopyRunResult(p);
+    HandOnMeasurement(p);
     ReadLineImage(p);
+    WorkbenchLineImage(p);
     PlotVIDEOBarGraph(p);
     PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
 }

@@ -3,11 +3,17 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "com232_router.h"
 #include "engine.h"
 #include "rs232.h"
 #include "state.h"
+
+struct Workbench;  // workbench.h
+struct WorkbenchCloser {
+    void operator()(Workbench* w) const;  // writes what a recording still holds
+};
 
 struct Program : State {
     Program(platform::Engine& engine, platform::Rs232& ports) : rt(engine), rs(ports) {}
@@ -17,9 +23,10 @@ struct Program : State {
     AnswerRouter router;         // every frame from the sensor, filed for the exchange it answers
     bool loopRunning = false;    // Run or Video, until its ending steps have run
     bool blockTimedOut = false;  // a line-image block of the current Video cycle timed out
-    // Called by the Run loop once for every measurement it has taken in and drawn, with the
+    // Called by the Run and Video loops once for every measurement they take in, with the
     // results in the state; a caller that records measurements hooks in here (empty: nobody).
     std::function<void(Program&)> measured;
+    std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
 };
 
 // The Program behind a callback's data pointer.

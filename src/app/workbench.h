@@ -1,0 +1,63 @@
+// The measurement workbench beside the main panel: live figures of the Run and Video loops
+// (answer rate; count, mean, standard deviation, extremes and range of the measured value and both
+// edges, over the strip chart's window and since the loop began), recording every measurement to
+// CSV, and export of the graphs and the latest measurements.
+//
+// The loops hand their data on with one call each (the hooks below); they do nothing while no
+// workbench is open. The figures are shown every kShowSeconds (readable, and the panel's repaints
+// stay cheap) and once more when a loop ends.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "program.h"
+#include "workbench_csv.h"
+#include "workbench_panel.h"
+#include "workbench_recorder.h"
+#include "workbench_stats.h"
+
+struct Workbench {
+    static constexpr double kShowSeconds = 0.2;
+    static constexpr int kLatest = 100;  // the strip chart's window
+
+    explicit Workbench(Program& p);
+
+    platform::WorkbenchPanel panel;
+    LoopStats stats;
+    std::array<MeasurementRow, kLatest> latest{};  // a ring: the newest at (cycles - 1) % kLatest
+    long cycles = 0;                               // measurements since the loop began
+    double loopStart = 0, shownAt = -1e9;
+    Recorder recorder;
+    double recordStart = 0;
+    long recordedCycles = 0;
+    MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
+};
+
+// Adds the side panel to the main panel; once, at start-up, after the panel is loaded.
+void OpenWorkbench(Program& p);
+
+// --- Hooks of the loops -------------------------------------------------------------------------
+void WorkbenchLoopBegins(Program& p);   // the figures start afresh
+void WorkbenchMeasurement(Program& p);  // after the answer was copied into the result variables
+void WorkbenchLineImage(Program& p);    // after the Video cycle's line image was read
+void WorkbenchLoopEnds(Program& p);     // the final figures stay shown; recorded rows are written
+
+// --- Recording ----------------------------------------------------------------------------------
+// Starts recording to `path` (replacing that file); rows follow while a loop runs. Says so in the
+// status line, or why the file could not be made (and then returns false).
+bool StartRecording(Program& p, const std::string& path);
+// Writes the rows still gathered, closes the files and says how many rows were kept.
+void StopRecording(Program& p);
+// "tavrix-20261207-001502.csv" for the current time.
+std::string DefaultRecordName(const std::string& what);
+
+// --- Export -------------------------------------------------------------------------------------
+// The latest kLatest measurements as CSV in the recording's columns (seconds since the loop
+// began), replacing `path` atomically. The outcome is in the status line.
+void SaveLatestCsv(Program& p, const std::string& path);
+// The shown graphs (strip chart or video curve, and the bar graph) as "<stem>-strip", "-video",
+// "-bar" plus the extension of `path` (.png or .pdf); or on the clipboard as one picture.
+void SaveGraphs(Program& p, const std::string& path);
+void CopyShownGraphs(Program& p);

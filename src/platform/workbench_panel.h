@@ -1,0 +1,68 @@
+// The measurement workbench's side panel at the right edge of the main panel: the answer rate, a
+// table of statistics, the Record toggle (Ctrl+R) and the export buttons; and the exports of the
+// panel's graphs (PNG, PDF, clipboard) through the plot library's own writers.
+//
+// The panel's file dialogs do not block: a loop that runs meanwhile goes on, and the choice comes
+// back later as a callback. Callbacks run on the user-interface thread, like the engine's.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+
+namespace platform {
+
+enum class WorkbenchAction {
+    RecordOn,  // the Record toggle went on (mouse or Ctrl+R)
+    RecordOff,
+    SavePng,  // export buttons
+    SavePdf,
+    CopyGraphs,
+    SaveCsv,
+    Cancelled,  // a file dialog was closed without a choice
+};
+
+// file: empty for a button, the chosen absolute path when a ChooseFile dialog is accepted (with the
+// action it was opened for).
+using WorkbenchCallback = void (*)(void* data, WorkbenchAction action, const std::string& file);
+
+class WorkbenchPanel {
+  public:
+    // Adds the side panel to the window of `panel`, which grows by its width. Without such a panel
+    // nothing is shown and every operation does nothing.
+    WorkbenchPanel(Engine& engine, int panel, WorkbenchCallback callback, void* data);
+    ~WorkbenchPanel();
+    WorkbenchPanel(const WorkbenchPanel&) = delete;
+    WorkbenchPanel& operator=(const WorkbenchPanel&) = delete;
+
+    void ShowRate(const std::string& text);
+    // rows[0] is the header row; every row has the same count of cells. Only changed cells are
+    // redrawn.
+    void ShowTable(const std::vector<std::vector<std::string>>& rows);
+    // Fixes each column's width to fit the given text (the widest it will show), so refreshes
+    // never measure the cells.
+    void SizeColumns(const std::vector<std::string>& widest);
+    // Sets the Record toggle without a callback.
+    void SetRecording(bool on);
+    // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
+    // pattern such as "*.csv". Its extension is added to a typed name that lacks it. Returns at
+    // once: true when the dialog opened; false when another one is open (it is raised) or there
+    // is no side panel.
+    bool ChooseFile(WorkbenchAction forAction, const std::string& title,
+                    const std::string& defaultName, const std::string& pattern);
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// Writes a graph or strip chart of a panel through the plot library (PNG at its size on screen,
+// PDF as vectors). False when the control is not a graph or the file cannot be written.
+bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path);
+bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path);
+// Puts the graphs on the clipboard as one picture, stacked top to bottom in the given order.
+bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls);
+
+}  // namespace platform

@@ -1,0 +1,275 @@
+// The measurement workbench against the simulated sensor: what a recording holds, a recording
+// ended by a full disk while Run goes on, a killed writer, and the exports.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QImage>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <sstream>
+
+#include "com232.h"
+#include "harness.h"
+#include "options.h"
+#include "panel_ids.h"
+#include "workbench.h"
+
+namespace systest {
+namespace {
+
+struct Csv {
+    int comments = 0;
+    std::string columns;
+    std::vector<std::vector<std::string>> rows;
+    bool wholeLines = true;  // every line ends with CRLF
+};
+
+Csv ReadCsv(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    Csv csv;
+    csv.wholeLines = text.empty() || text.ends_with("\r\n");
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.starts_with("#")) {
+            ++csv.comments;
+        } else if (csv.columns.empty()) {
+            csv.columns = line;
+        } else {
+            std::vector<std::string> fields;
+            std::istringstream cells(line);
+            for (std::string f; std::getline(cells, f, ',');)
+                fields.push_back(f);
+            csv.rows.push_back(fields);
+        }
+    }
+    return csv;
+}
+
+class WorkbenchTest : public ProgramTest {
+  protected:
+    void TearDown() override {
+        delete timers_;
+        ProgramTest::TearDown();
+    }
+    void Start(const std::string& options) {
+        QStandardPaths::setTestModeEnabled(true);  // the folder used last goes to a test profile
+        options_ = options;
+        StartSensor(options);
+        StartProgram();
+    }
+    void RunFor(int button, double seconds) {
+        QTimer::singleShot(static_cast<int>(seconds * 1000), timers_,
+                           [this] { QTest::mouseClick(Ctrl(ui::BTNStop), Qt::LeftButton); });
+        Click(button);
+    }
+    // Calls `check` every millisecond while a loop runs.
+    void Watch(std::function<void()> check) {
+        auto* poll = new QTimer(timers_);
+        QObject::connect(poll, &QTimer::timeout, poll, std::move(check));
+        poll->start(1);
+    }
+    // Presses `button` and Stop once `done` holds (or after a minute, which fails the caller's
+    // checks): loads and sanitizers slow the loops, so no count of cycles is bound to a time.
+    void RunUntil(int button, std::function<bool()> done) {
+        bool pressed = false;
+        Watch([this, done, pressed]() mutable {
+            if (pressed || !done()) return;
+            pressed = true;
+            QTest::mouseClick(Ctrl(ui::BTNStop), Qt::LeftButton);
+        });
+        RunFor(button, 60.0);
+    }
+    void RunCycles(int button, long cycles) {
+        RunUntil(button, [this, cycles] { return bench().cycles >= cycles; });
+    }
+    std::vector<sim::Answer> Answers() {
+        sim::Responder fresh(sim::ParseOptionString(options_).options.sensor);
+        std::vector<sim::Answer> answers;
+        for (const auto& r : sensor().Log())
+            answers.push_back(fresh.Respond(r.bytes));
+        return answers;
+    }
+    std::string File(const char* name) const { return dir_.filePath(name).toStdString(); }
+    Workbench& bench() { return *p().workbench; }
+
+    std::string options_;
+    QObject* timers_ = new QObject;
+    QTemporaryDir dir_;
+};
+
+TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
+    Start("--baud 19200");
+    EXPECT_FALSE(StartRecording(p(), File("no-such-folder/run.csv")));
+    EXPECT_TRUE(Status().starts_with("Recording not started: ")) << Status();
+    ASSERT_TRUE(StartRecording(p(), File("run.csv")));
+    sensor().ClearLog();
+    RunCycles(ui::BTNRun, 150);
+    StopRecording(p());
+
+    const Csv csv = ReadCsv(File("run.csv"));
+    const auto answers = Answers();
+    const size_t n = csv.rows.size();
+    EXPECT_TRUE(n == answers.size() || n == answers.size() - 1) << n;  // one was in flight
+    EXPECT_GE(n, 150u);
+    EXPECT_EQ(csv.comments, 5);
+    EXPECT_EQ(csv.columns + "\r\n", MeasurementColumns());
+    EXPECT_EQ(Status(), "Recording ended: " + std::to_string(n) + " rows in run.csv");
+    std::vector<std::uint16_t> values;
+    for (size_t k = 0; k < n; ++k) {
+        const auto& row = csv.rows[k];
+        ASSERT_EQ(row.size(), 21u);
+        ASSERT_EQ(row[0], std::to_string(k + 1));
+        for (int i = 0; i < PNUM; ++i)
+            ASSERT_EQ(row[3 + i], std::to_string(WordAt(answers[k].bytes.data(), 4 + 2 * i)));
+        if (k > 0) {
+            ASSERT_LE(std::stod(csv.rows[k - 1][2]), std::stod(row[2])) << k;
+            ASSERT_LE(csv.rows[k - 1][1], row[1]) << k;  // ISO times sort as text
+        }
+        values.push_back(static_cast<std::uint16_t>(std::stoi(row[5])));
+    }
+    // The figures since Run began are those of the same answers.
+    const SeriesFigures total = bench().stats.Get().total[kValue];
+    EXPECT_EQ(total.count, long(n));
+    double sum = 0;
+    for (auto v : values)
+        sum += v;
+    EXPECT_NEAR(total.mean, sum / n, 1e-6);
+
+    // Video adds the line image of each recorded cycle in the second file.
+    ASSERT_TRUE(StartRecording(p(), File("video.csv")));
+    RunCycles(ui::BTNVideo, 3);
+    StopRecording(p());
+    const Csv cycles = ReadCsv(File("video.csv")), images = ReadCsv(File("video-image.csv"));
+    ASSERT_GT(images.rows.size(), 2u);
+    EXPECT_EQ(images.rows.size(), cycles.rows.size());
+    EXPECT_EQ(images.rows.back()[0], cycles.rows.back()[0]);
+    ASSERT_EQ(images.rows.back().size(), 3u + 256u);
+    for (int i = 0; i < 256; ++i)
+        ASSERT_EQ(images.rows.back()[3 + i], std::to_string(p().adcbuf[i])) << i;
+}
+
+// The file-size limit stands for a full disk: set a little above the first rows written, it cuts
+// the next write short.
+TEST_F(WorkbenchTest, FullDiskEndsTheRecordingWithWholeRowsAndRunGoesOn) {
+    Start("--baud 19200");
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    signal(SIGXFSZ, SIG_IGN);
+    ASSERT_TRUE(StartRecording(p(), File("full.csv")));
+    bool limited = false;
+    long atFailure = 0;
+    Watch([&] {
+        if (!limited && bench().recorder.Rows() > 0) {
+            rlimit small = saved;
+            small.rlim_cur = rlim_t(std::ifstream(File("full.csv"), std::ios::ate).tellg()) + 1000;
+            limited = setrlimit(RLIMIT_FSIZE, &small) == 0;
+        }
+        if (atFailure == 0 && !bench().recorder.On()) atFailure = sensor().RequestCount();
+    });
+    RunUntil(ui::BTNRun, [&] { return atFailure > 0 && sensor().RequestCount() > atFailure + 50; });
+    setrlimit(RLIMIT_FSIZE, &saved);
+
+    ASSERT_GT(atFailure, 0);
+    EXPECT_GT(sensor().RequestCount(), atFailure + 50);  // Run went on
+    const Csv csv = ReadCsv(File("full.csv"));
+    EXPECT_TRUE(csv.wholeLines);
+    EXPECT_GT(csv.rows.size(), 10u);
+    for (const auto& row : csv.rows)
+        ASSERT_EQ(row.size(), 21u);
+    EXPECT_EQ(Status(), "Recording stopped: " + bench().recorder.Error() + " (" +
+                            std::to_string(csv.rows.size()) + " rows kept)");
+}
+
+TEST_F(WorkbenchTest, AKilledWriterLeavesWholeRows) {
+    const std::string path = File("killed.csv");
+    const pid_t child = fork();
+    if (child == 0) {
+        Recorder recorder;
+        recorder.Start(path, "# killed\r\n", 0);
+        MeasurementRow row;
+        for (long k = 1;; ++k) {
+            row.cycle = k, row.seconds = k * 0.01;
+            recorder.AddMeasurement(MeasurementLine(row), row.seconds);
+        }
+    }
+    ASSERT_GT(child, 0);
+    for (int i = 0; i < 10000 && std::ifstream(path, std::ios::ate).tellg() < 400000; ++i)
+        usleep(1000);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const Csv csv = ReadCsv(path);
+    EXPECT_TRUE(csv.wholeLines);
+    ASSERT_GT(csv.rows.size(), 1000u);
+    for (size_t k = 0; k < csv.rows.size(); ++k) {
+        ASSERT_EQ(csv.rows[k].size(), 21u) << k;
+        ASSERT_EQ(csv.rows[k][0], std::to_string(k + 1));
+    }
+}
+
+TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
+    Start("--baud 19200");
+    RunCycles(ui::BTNRun, 120);
+    SaveGraphs(p(), File("g.png"));
+    SaveGraphs(p(), File("g.pdf"));
+    for (const char* graph : {"g-strip", "g-bar"}) {
+        EXPECT_FALSE(QImage(dir_.filePath(graph + QStringLiteral(".png"))).isNull()) << graph;
+        std::ifstream pdf(File(graph) + ".pdf");
+        std::string magic(4, ' ');
+        pdf.read(magic.data(), 4);
+        EXPECT_EQ(magic, "%PDF") << graph;
+    }
+    CopyShownGraphs(p());
+    EXPECT_FALSE(QApplication::clipboard()->image().isNull());
+
+    SaveLatestCsv(p(), File("latest.csv"));
+    const Csv csv = ReadCsv(File("latest.csv"));
+    ASSERT_EQ(csv.rows.size(), 100u);
+    EXPECT_EQ(csv.rows.back()[0], std::to_string(bench().cycles));
+    EXPECT_EQ(csv.rows.back()[5], std::to_string(p().Mvalue));
+    EXPECT_EQ(Status(), "100 measurements saved");
+}
+
+// The user's way: Ctrl+R asks for the file (the folder used last, a dated name); cancelling leaves
+// Record off, choosing starts it, Ctrl+R again ends it.
+TEST_F(WorkbenchTest, CtrlRAsksForTheFileAndTogglesRecording) {
+    Start("--baud 19200");
+    QWidget* panel = Ctrl(ui::BTNRun)->window();
+    auto* record = panel->findChild<QPushButton*>(QStringLiteral("WorkbenchRecord"));
+    panel->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(panel));
+    auto dialog = [panel]() -> QDialog* {
+        for (auto* d : panel->findChildren<QFileDialog*>(QStringLiteral("WorkbenchFileDialog")))
+            if (d->isVisible()) return d;
+        return nullptr;
+    };
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_NE(dialog(), nullptr);
+    auto* files = static_cast<QFileDialog*>(dialog());
+    EXPECT_TRUE(files->selectedFiles().value(0).contains(QStringLiteral("tavrix-record-")));
+    dialog()->reject();
+    EXPECT_FALSE(record->isChecked());
+
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    ASSERT_NE(dialog(), nullptr);
+    static_cast<QFileDialog*>(dialog())->selectFile(dir_.filePath(QStringLiteral("keys")));
+    dialog()->accept();
+    EXPECT_TRUE(record->isChecked());
+    EXPECT_EQ(Status(), "Recording to keys.csv");
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_FALSE(record->isChecked());
+    EXPECT_EQ(Status(), "Recording ended: 0 rows in keys.csv");
+}
+
+}  // namespace
+}  // namespace systest
