@@ -1,6 +1,7 @@
-// Measures the Run and Video loops of the real program against the simulated sensor on a
-// pseudo-terminal, with real widgets offscreen: cycle rate against the serial line's limit, CPU,
-// drawing time, and resident memory and descriptors over a long unpaced run and a Video soak.
+// Measures the Run and Video loops of the real program against the simulated sensor, on a
+// pseudo-terminal and on the built-in in-process line (port "sim"), with real widgets offscreen:
+// cycle rate against the serial line's limit, CPU, drawing time, and resident memory and
+// descriptors over a long unpaced run and a Video soak.
 //
 // Usage: bench_acquisition [--quick] [--paced-only|--unpaced-only]
 //   --quick          short runs (3 s paced, 10,000 unpaced Run and 200 Video cycles): a smoke test
@@ -37,17 +38,27 @@ constexpr double kVideo256LimitHz = 1920.0 / 620;  // plus one 36-byte request, 
 constexpr long kPaced = 19200;
 constexpr long kUnpaced = 0;
 
+// The simulated sensor's two ways to the program.
+enum class Line { Pty, InProcess };
+
 // One program with its sensor, started as the tool starts.
 class Rig {
   public:
-    Rig(int board, long baud) {
-        sim::SensorConfig sensor;
-        sensor.profile.pcbtype = static_cast<std::uint16_t>(board);
-        sim::ServerOptions options;
-        options.baud = baud;
-        sensor_ = std::make_unique<sim::PtyServer>(sensor, options);
-        if (!sensor_->Start()) Fail("simulated sensor: " + sensor_->error());
-        setenv("TAVRIX_COM1", sensor_->slavePath().c_str(), 1);
+    Rig(int board, long baud, Line line = Line::Pty) {
+        if (line == Line::InProcess) {
+            const std::string options =
+                "--board " + std::to_string(board) + " --baud " + std::to_string(baud);
+            setenv("TAVRIX_SIM", options.c_str(), 1);
+            setenv("TAVRIX_COM1", "sim", 1);
+        } else {
+            sim::SensorConfig sensor;
+            sensor.profile.pcbtype = static_cast<std::uint16_t>(board);
+            sim::ServerOptions options;
+            options.baud = baud;
+            sensor_ = std::make_unique<sim::PtyServer>(sensor, options);
+            if (!sensor_->Start()) Fail("simulated sensor: " + sensor_->error());
+            setenv("TAVRIX_COM1", sensor_->slavePath().c_str(), 1);
+        }
         engine_ = std::make_unique<platform::Engine>();
         ports_ = std::make_unique<platform::Rs232>(*engine_);
         program_ = std::make_unique<Program>(*engine_, *ports_);
@@ -60,7 +71,7 @@ class Rig {
         program_.reset();
         ports_.reset();
         engine_.reset();
-        sensor_->Stop();
+        if (sensor_) sensor_->Stop();
     }
     Rig(const Rig&) = delete;
     Rig& operator=(const Rig&) = delete;
@@ -243,6 +254,13 @@ void PacedRates(double seconds) {
         Rig rig(400, kPaced);
         rows.push_back(Measure(rig, "Video board 400, 19200 baud", ui::BTNVideo, kUnbounded,
                                seconds, kVideo256LimitHz));
+    }
+    {
+        Rig rig(0, kPaced, Line::InProcess);
+        rows.push_back(Measure(rig, "Run, 19200 baud, in-process line", ui::BTNRun, kUnbounded,
+                               seconds, kRunLimitHz));
+        rows.push_back(Measure(rig, "Video board 0, 19200 baud, in-process line", ui::BTNVideo,
+                               kUnbounded, seconds, kVideo64LimitHz));
     }
     PrintRates(rows);
 }

@@ -1,4 +1,5 @@
 // Serial operations over a real pseudo-terminal with the simulated sensor on its other side.
+#include <filesystem>
 #include <functional>
 
 #include "serial_fixture.h"
@@ -86,8 +87,19 @@ TEST_F(SerialTest, HangUpDuringAWaitClosesThePortQuietly) {
     EXPECT_EQ(rs_.ComRd(kPort, b, 36), 36);
 }
 
-TEST_F(SerialTest, SimulatedPortKeepsItsRecordsAcrossReopening) {
-    ::setenv("TAVRIX_SIM", "--baud 0 --board 400", 1);
+// The built-in simulated sensor serves in this process, paced, without a pseudo-terminal.
+TEST_F(SerialTest, SimulatedPortOpensNoPseudoTerminalAndKeepsItsRecords) {
+    const auto pseudoTerminals = [] {
+        int n = 0;
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ignored;
+            const std::string target = std::filesystem::read_symlink(fd, ignored).string();
+            n += target == "/dev/ptmx" || target.starts_with("/dev/pts/");
+        }
+        return n;
+    };
+    const int before = pseudoTerminals();
+    ::setenv("TAVRIX_SIM", "--board 400 --fault hang-up=3", 1);
     ASSERT_EQ(OpenPort(kSimulatedPort, ""), 0);
     ::unsetenv("TAVRIX_SIM");
     auto exchange = [&](std::uint16_t code, std::uint16_t firstWord) {
@@ -100,6 +112,14 @@ TEST_F(SerialTest, SimulatedPortKeepsItsRecordsAcrossReopening) {
     exchange(sim::SEND_RAM, 777);
     EXPECT_EQ(rs_.CloseCom(kSimulatedPort), 0);
     ASSERT_EQ(OpenPort(kSimulatedPort, ""), 0);
+    EXPECT_EQ(OpenPort(kOtherPort, "sim"), kComCannotOpen);  // held, as a device opens once
+    EXPECT_EQ(exchange(sim::GET_RAM, 0)[0], 777);
+    EXPECT_EQ(pseudoTerminals(), before);
+    Send(sim::LINE_CHECK, 0, kSimulatedPort);  // the sensor hangs up instead of answering
+    std::uint8_t b[36];
+    EXPECT_EQ(rs_.ComRd(kSimulatedPort, b, 36), 0);
+    EXPECT_FALSE(rs_.IsOpen(kSimulatedPort));
+    ASSERT_EQ(OpenPort(kSimulatedPort, ""), 0);  // a fresh line with the records
     EXPECT_EQ(exchange(sim::GET_RAM, 0)[0], 777);
 }
 
