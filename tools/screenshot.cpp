@@ -5,7 +5,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
-#include <cstdlib>
 
 #include "Tavrix-VarizA152.h"
 #include "panel_ids.h"
@@ -25,7 +24,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tavrix-screenshot OUTPUT.png\n");
         return 2;
     }
-    setenv("TAVRIX_COM1", "sim", 0);
+    if (qEnvironmentVariableIsEmpty("TAVRIX_COM1")) qputenv("TAVRIX_COM1", "sim");
     platform::Toolkit toolkit;
     if (!toolkit.ok()) return 1;
     platform::Engine engine;
