@@ -49,19 +49,25 @@ grep -hoE '#include <(Q[A-Za-z]+|qcustomplot\.h)>' src/platform/*.cpp src/platfo
 cmp -s "$out/qt_used.h.new" "$out/qt_used.h" || mv "$out/qt_used.h.new" "$out/qt_used.h"
 [ "$out/qt_used.h.gch" -nt "$out/qt_used.h" ] ||
     nice "$CXX_WIN" "${flags[@]}" -x c++-header "$out/qt_used.h" -o "$out/qt_used.h.gch"
-# A file passes again without a compile while it, the project's headers and this script are
-# unchanged.
-headers=$(cat src/*/*.h scripts/windows-check.sh | sha1sum | cut -c1-40)
+# A file passes again without a compile while it, the project headers it includes (as the
+# compiler listed them when it passed) and this script are unchanged.
+inputs_sum() {
+    sed 's/\\$//' "$1" | tr ' ' '\n' | grep -E '^(src|tools)/' | sort -u |
+        xargs cat scripts/windows-check.sh 2>/dev/null | sha1sum | cut -c1-40
+}
 check() {
-    local stamp="$out/$(echo "$1" | tr / _).ok" sum
-    sum=$(cat "$1" | sha1sum | cut -c1-40)-$headers
-    [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$sum" ] && return 0
+    local base="$out/$(echo "$1" | tr / _)"
+    if [ -f "$base.ok" ] && [ -f "$base.d" ] && [ "$(cat "$base.ok")" = "$(inputs_sum "$base.d")" ]
+    then
+        return 0
+    fi
     local pch=()
     case "$1" in src/platform/*) pch=(-include "$out/qt_used.h") ;; esac
-    nice "$CXX_WIN" "${flags[@]}" "${pch[@]}" -fsyntax-only "$1" && echo "$sum" >"$stamp"
+    nice "$CXX_WIN" "${flags[@]}" "${pch[@]}" -fsyntax-only -MMD -MF "$base.d" "$1" &&
+        inputs_sum "$base.d" >"$base.ok"
 }
-export -f check
-export CXX_WIN out headers
+export -f check inputs_sum
+export CXX_WIN out
 export FLAGS="${flags[*]}"
 sources=$(ls src/platform/*.cpp src/app/*.cpp tools/*.cpp)
 touch "$out/.started"

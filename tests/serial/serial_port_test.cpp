@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "serial_fixture.h"
+#include "serial_port_map.h"
 
 namespace serialtest {
 namespace {
@@ -138,6 +139,17 @@ TEST_F(SerialTest, PortNumbersFollowTheEnvironment) {
     EXPECT_EQ(label(5), "COM5  Simulated sensor");
     EXPECT_EQ(label(kSimulatedPort), "Simulated sensor");
     EXPECT_EQ(ports.back().number, kSimulatedPort);
+}
+
+// Windows opens COM10 and above only by the device path; the port list reads names both ways.
+TEST(WindowsPorts, PathsAndNumbers) {
+    EXPECT_EQ(std::tuple(WindowsPortPath(1), WindowsPortPath(10), WindowsPortPath(0)),
+              std::tuple(R"(\\.\COM1)", R"(\\.\COM10)", ""));
+    const std::pair<const char*, int> names[] = {
+        {"COM1", 1}, {"COM10", 10}, {"com256", 256}, {R"(\\.\COM12)", 12}, {"COM", 0},
+        {"COM0", 0}, {"COM01", 0},  {"COM1x", 0},    {"LPT1", 0},          {"/dev/ttyS0", 0}};
+    for (const auto& [name, number] : names)
+        EXPECT_EQ(WindowsPortNumber(name), number) << name;
 }
 
 }  // namespace
