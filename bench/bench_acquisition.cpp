@@ -1,6 +1,7 @@
-// Measures the Run and Video loops of the real program against the simulated sensor on a
-// pseudo-terminal, with real widgets offscreen: cycle rate against the serial line's limit, CPU,
-// drawing time, and resident memory and descriptors over a long unpaced run and a Video soak.
+// Measures the Run and Video loops of the real program against the simulated sensor, on a
+// pseudo-terminal and on the built-in in-process line (port "sim"), with real widgets offscreen:
+// cycle rate against the serial line's limit, CPU, drawing time, and resident memory and
+// descriptors over a long unpaced run and a Video soak.
 //
 // Usage: bench_acquisition [--quick] [--paced-only|--unpaced-only|--workbench-only]
 //   --quick          short runs (3 s paced, 10,000 unpaced Run and 200 Video cycles): a smoke test
@@ -41,14 +42,19 @@ constexpr double kVideo256LimitHz = 1920.0 / 620;  // plus one 36-byte request, 
 constexpr long kPaced = 19200;
 constexpr long kUnpaced = 0;
 
+// The simulated sensor's two ways to the program.
+enum class Line { Pty, InProcess };
+
 // One program with its sensor, started as the tool starts.
 class Rig {
   public:
     // The program takes an answer only once a request and an answer can have crossed the line at
-    // the speed it knows: an unpaced sensor is the built-in one, whose pacing the program knows.
-    Rig(int board, long baud) {
-        if (baud == kUnpaced) {
-            setenv("TAVRIX_SIM", ("--baud 0 --board " + std::to_string(board)).c_str(), 1);
+    // the speed it knows: an unpaced sensor must be the built-in one, whose pace it knows.
+    Rig(int board, long baud, Line line = Line::Pty) {
+        if (line == Line::InProcess || baud == kUnpaced) {
+            const std::string options =
+                "--board " + std::to_string(board) + " --baud " + std::to_string(baud);
+            setenv("TAVRIX_SIM", options.c_str(), 1);
             setenv("TAVRIX_COM1", "sim", 1);
         } else {
             sim::SensorConfig sensor;
@@ -260,6 +266,13 @@ void PacedRates(double seconds) {
         Rig rig(400, kPaced);
         rows.push_back(Measure(rig, "Video board 400, 19200 baud", ui::BTNVideo, kUnbounded,
                                seconds, kVideo256LimitHz));
+    }
+    {
+        Rig rig(0, kPaced, Line::InProcess);
+        rows.push_back(Measure(rig, "Run, 19200 baud, in-process line", ui::BTNRun, kUnbounded,
+                               seconds, kRunLimitHz));
+        rows.push_back(Measure(rig, "Video board 0, 19200 baud, in-process line", ui::BTNVideo,
+                               kUnbounded, seconds, kVideo64LimitHz));
     }
     PrintRates(rows);
 }

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   clang-format
   ccache
+  g++-mingw-w64-x86-64-posix wine64
 )
 
 missing=()

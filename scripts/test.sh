@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test headless: the whole suite, the whole suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, and each fuzz target for 30 s.
+# again under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for 30 s, and the
+# Windows cross-check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -17,3 +18,6 @@ ctest --preset sanitize -j2
 
 echo "== fuzzing"
 bash scripts/fuzz.sh 30
+
+echo "== Windows cross-check (MinGW-w64 and Wine)"
+bash scripts/windows-check.sh

@@ -7,7 +7,6 @@
 #include <QTimer>
 #include <QWidget>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "Tavrix-VarizA152.h"
@@ -31,7 +30,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[argc - 1]);
-    setenv("TAVRIX_COM1", "sim", 0);
+    if (qEnvironmentVariableIsEmpty("TAVRIX_COM1")) qputenv("TAVRIX_COM1", "sim");
     platform::Toolkit toolkit;
     if (!toolkit.ok()) return 1;
     platform::Engine engine;

@@ -2,16 +2,13 @@
 #include "rs232.h"
 
 #include <QString>
-#include <QtGlobal>
-#include <cstdio>
 #include <map>
 
 #include "engine.h"
 #include "engine_impl.h"
-#include "options.h"
-#include "pty_server.h"
 #include "serial_channel.h"
 #include "serial_port_map.h"
+#include "simulated_port.h"
 
 namespace platform {
 
@@ -23,15 +20,11 @@ struct Rs232::Impl {
         return it == channels.end() ? nullptr : it->second.get();
     }
     SerialChannel& MakeChannel(int port);
-    // The slave path of the simulated sensor, started on first use; empty with *error set when
-    // it cannot start.
-    std::string SimulatorDevice(int* error);
 
     Engine& engine;
     std::map<int, std::unique_ptr<SerialChannel>> channels;
     std::map<int, double> byteSeconds;  // by port, as last opened
-    std::unique_ptr<sim::PtyServer> simulator;
-    long simulatorBaud = 0;
+    SimulatedPort simulator;
 };
 
 SerialChannel& Rs232::Impl::MakeChannel(int port) {
@@ -46,42 +39,10 @@ SerialChannel& Rs232::Impl::MakeChannel(int port) {
     return *slot;
 }
 
-// Options come from TAVRIX_SIM; the line is paced at 19200 baud unless they say otherwise. A
-// simulator whose line hung up is replaced by a fresh one that keeps its records.
-std::string Rs232::Impl::SimulatorDevice(int* error) {
-    if (simulator && simulator->serving()) return simulator->slavePath();
-    const sim::ParsedOptions parsed =
-        sim::ParseOptionString(qEnvironmentVariable("TAVRIX_SIM").toStdString());
-    if (!parsed.ok) {
-        std::fprintf(stderr, "TAVRIX_SIM: %s\n", parsed.error.c_str());
-        *error = kComInvalidParameter;
-        return {};
-    }
-    sim::ServerOptions options;
-    options.baud = parsed.options.baud;
-    options.faults = parsed.options.faults;
-    if (parsed.options.log)
-        options.onRequest = [](const sim::LoggedRequest& r) {
-            std::fprintf(stderr, "sim %10.4f  %2u %s\n", r.time, static_cast<unsigned>(r.code),
-                         sim::CodeName(r.code).c_str());
-        };
-    auto fresh = std::make_unique<sim::PtyServer>(parsed.options.sensor, options);
-    if (simulator) fresh->SetRecords(simulator->Ram(), simulator->Eeprom());
-    if (!fresh->Start()) {
-        std::fprintf(stderr, "simulated sensor: %s\n", fresh->error().c_str());
-        *error = kComUnknownSystemError;
-        return {};
-    }
-    simulator = std::move(fresh);
-    simulatorBaud = parsed.options.baud;
-    return simulator->slavePath();
-}
-
 Rs232::Rs232(Engine& engine) : impl_(std::make_unique<Impl>(engine)) {}
 
 Rs232::~Rs232() {
     impl_->channels.clear();  // closes the ports before the simulator's line goes away
-    impl_->simulator.reset();
 }
 
 int Rs232::OpenComConfig(int port, const std::string& deviceName, long baud, int parity,
@@ -91,19 +52,18 @@ int Rs232::OpenComConfig(int port, const std::string& deviceName, long baud, int
     if (!ValidSettings(settings) || outputQueueSize < 0) return kComInvalidParameter;
     if (SerialChannel* open = impl_->Channel(port)) open->Close();
 
-    std::string device = deviceName.empty() ? MapPortToDevice(port) : deviceName;
+    const std::string device = deviceName.empty() ? MapPortToDevice(port) : deviceName;
     if (device.empty()) return kComInvalidPort;
-    // A start bit, the data bits, a parity bit if any and the stop bits make one byte on the line.
+    int error = 0;
+    const bool simulated = device == kSimulatedDevice;
+    auto opened = simulated ? impl_->simulator.Device(&error)
+                            : MakePortDevice(QString::fromStdString(device));
+    // A start bit, the data bits, a parity bit if any and the stop bits make one byte on the line;
+    // the simulated sensor's line runs at its own pace (none when unpaced).
+    const long lineBaud = simulated ? impl_->simulator.baud() : baud;
     const int bitsPerByte = 1 + dataBits + (parity != 0 ? 1 : 0) + stopBits;
-    impl_->byteSeconds[port] = static_cast<double>(bitsPerByte) / static_cast<double>(baud);
-    if (device == kSimulatedDevice) {
-        int error = 0;
-        device = impl_->SimulatorDevice(&error);
-        if (device.empty()) return error;
-        const long simBaud = impl_->simulatorBaud;
-        impl_->byteSeconds[port] = simBaud > 0 ? static_cast<double>(bitsPerByte) / simBaud : 0.0;
-    }
-    return impl_->MakeChannel(port).Open(QString::fromStdString(device), settings);
+    impl_->byteSeconds[port] = lineBaud > 0 ? double(bitsPerByte) / double(lineBaud) : 0.0;
+    return opened ? impl_->MakeChannel(port).Open(std::move(opened), settings) : error;
 }
 
 int Rs232::CloseCom(int port) {

@@ -6,7 +6,8 @@
 // devices present, sorted by system location. Port kSimulatedPort (0) is always the simulated
 // sensor.
 //
-// The simulated sensor runs on a pseudo-terminal inside this process. It starts on the first open
+// The simulated sensor runs on a line inside this process (no pseudo-terminal; bytes arrive in
+// bursts every few milliseconds, as from a USB serial adapter). It starts on the first open
 // of a simulated port, with the options of the environment variable TAVRIX_SIM (the syntax of the
 // tavrix-sim program, src/sim/options.h, e.g. "--board 400 --baud 0 --fault delay=1.6@8"); its
 // line is paced at 19200 baud unless the options say otherwise. It lives as long as the Rs232

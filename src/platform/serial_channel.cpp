@@ -1,14 +1,9 @@
 #include "serial_channel.h"
 
 #include <QDeadlineTimer>
-#include <QFileInfo>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
-
-#ifdef Q_OS_UNIX
-#include <poll.h>
-#endif
 
 namespace platform {
 
@@ -17,85 +12,40 @@ namespace {
 constexpr int kErrorBurstLimit = 16;  // read errors in a row that count as a dead device
 constexpr int kMaxPulls = 8;          // device reads per pull, to bound a flood
 
-QSerialPort::Parity ToParity(int parity) {
-    return parity == 1   ? QSerialPort::OddParity
-           : parity == 2 ? QSerialPort::EvenParity
-                         : QSerialPort::NoParity;
-}
-
-int OpenErrorCode(QSerialPort::SerialPortError error) {
-    switch (error) {
-        case QSerialPort::DeviceNotFoundError:
-            return kComNoPortFound;
-        case QSerialPort::PermissionError:
-        case QSerialPort::OpenError:
-            return kComCannotOpen;
-        case QSerialPort::UnsupportedOperationError:
-            return kComInvalidParameter;
-        case QSerialPort::ResourceError:
-            return kComIoError;
-        default:
-            return kComUnknownSystemError;
-    }
-}
-
-// A link (e.g. made by socat) names its device by the link's target.
-QString DevicePath(const QString& device) {
-    const QFileInfo info(device);
-    const QString target = info.isSymLink() ? info.canonicalFilePath() : QString();
-    return target.isEmpty() ? device : target;
-}
-
 }  // namespace
-
-bool ValidSettings(const SerialSettings& s) {
-    return s.baud > 0 && s.baud <= 4000000 && s.parity >= 0 && s.parity <= 2 && s.dataBits >= 5 &&
-           s.dataBits <= 8 && (s.stopBits == 1 || s.stopBits == 2) && s.inputQueueSize > 0;
-}
 
 SerialChannel::SerialChannel(int port,
                              std::function<void(const std::function<void()>&)> runCallback)
-    : port_(port), runCallback_(std::move(runCallback)) {
-    QObject::connect(&serial_, &QSerialPort::readyRead, &serial_, [this] { OnReadyRead(); });
-    QObject::connect(&serial_, &QSerialPort::bytesWritten, &serial_, [this] { OnBytesWritten(); });
-    QObject::connect(&serial_, &QSerialPort::errorOccurred, &serial_,
-                     [this](QSerialPort::SerialPortError e) { OnError(e); });
-}
+    : port_(port), runCallback_(std::move(runCallback)) {}
 
 SerialChannel::~SerialChannel() {
-    serial_.disconnect();
     Close();
 }
 
-int SerialChannel::Open(const QString& device, const SerialSettings& s) {
+int SerialChannel::Open(std::unique_ptr<SerialDevice> device, const SerialSettings& s) {
     Close();
-    serial_.setPortName(DevicePath(device));
-    serial_.setReadBufferSize(s.inputQueueSize);
-    serial_.clearError();
-    if (!serial_.open(QIODevice::ReadWrite)) {
-        const int code = OpenErrorCode(serial_.error());
-        serial_.clearError();
-        return code;
-    }
-    const bool configured =
-        serial_.setBaudRate(static_cast<qint32>(s.baud)) &&
-        serial_.setDataBits(static_cast<QSerialPort::DataBits>(s.dataBits)) &&
-        serial_.setParity(ToParity(s.parity)) &&
-        serial_.setStopBits(s.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
-        serial_.setFlowControl(QSerialPort::NoFlowControl);
-    if (!configured) {
-        Close();
-        return kComInvalidParameter;
-    }
-    errorBurst_ = 0;
-    return 0;
+    Retire();
+    device_ = std::move(device);
+    device_->SetHandlers({[this] { OnReadyRead(); }, [this] { OnBytesWritten(); },
+                          [this](SerialDevice::Failure f) { OnFailure(f); }});
+    const int code = device_->Open(s);
+    if (code == 0) errorBurst_ = 0;
+    return code;
+}
+
+// The device of an earlier open may still be on the call stack (an open from inside its
+// callback): it is deleted on the next event dispatch.
+void SerialChannel::Retire() {
+    if (!device_) return;
+    std::shared_ptr<SerialDevice> retired(std::move(device_));
+    QMetaObject::invokeMethod(
+        &context_, [retired] {}, Qt::QueuedConnection);
 }
 
 void SerialChannel::Close() {
     if (closing_) return;
     closing_ = true;
-    if (serial_.isOpen()) serial_.close();
-    serial_.clearError();
+    if (device_) device_->Close();
     closing_ = false;
     scanned_ = 0;
     newInput_ = eventCharacterSeen_ = transmitEmpty_ = false;
@@ -109,16 +59,13 @@ void SerialChannel::SetTimeout(double seconds) {
 int SerialChannel::SetHandshake(int mode) {
     if (!isOpen()) return kComNotOpen;
     Operation op(*this);
-    const bool ok = serial_.setFlowControl(mode == 0 ? QSerialPort::NoFlowControl
-                                                     : QSerialPort::HardwareControl);
-    serial_.clearError();
-    return ok ? 0 : kComInvalidParameter;
+    return device_->SetHardwareHandshake(mode != 0) ? 0 : kComInvalidParameter;
 }
 
 int SerialChannel::FlushInput() {
     if (!isOpen()) return kComNotOpen;
     Operation op(*this);
-    serial_.clear(QSerialPort::Input);
+    device_->ClearInput();
     scanned_ = 0;
     eventCharacterSeen_ = newInput_ = false;
     RestartInputNotification();
@@ -128,7 +75,7 @@ int SerialChannel::FlushInput() {
 int SerialChannel::FlushOutput() {
     if (!isOpen()) return kComNotOpen;
     Operation op(*this);
-    serial_.clear(QSerialPort::Output);
+    device_->ClearOutput();
     return isOpen() ? 0 : kComNotOpen;
 }
 
@@ -136,7 +83,7 @@ int SerialChannel::Write(const char* data, int count) {
     if (!isOpen()) return kComNotOpen;
     if (count <= 0 || data == nullptr) return 0;
     Operation op(*this);
-    if (serial_.write(data, count) < 0) {
+    if (!device_->Write(data, count)) {
         HangUp();
         return kComIoError;
     }
@@ -144,13 +91,13 @@ int SerialChannel::Write(const char* data, int count) {
     QDeadlineTimer deadline(timeoutMs_);
     do {
         const int remaining = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
-        if (serial_.waitForBytesWritten(remaining)) continue;
-        if (serial_.error() != QSerialPort::TimeoutError && isOpen()) QThread::msleep(1);
-        serial_.clearError();
-    } while (isOpen() && serial_.bytesToWrite() > 0 && !deadline.hasExpired());
+        bool timedOut = false;
+        if (device_->WaitForBytesWritten(remaining, &timedOut)) continue;
+        if (!timedOut && isOpen()) QThread::msleep(1);
+    } while (isOpen() && device_->BytesToWrite() > 0 && !deadline.hasExpired());
     if (!isOpen()) return kComIoError;
-    const qint64 unsent = serial_.bytesToWrite();
-    if (unsent > 0) serial_.clear(QSerialPort::Output);  // the caller counts them as not accepted
+    const qint64 unsent = device_->BytesToWrite();
+    if (unsent > 0) device_->ClearOutput();  // the caller counts them as not accepted
     return count - static_cast<int>(std::min<qint64>(unsent, count));
 }
 
@@ -161,7 +108,7 @@ int SerialChannel::Read(char* buffer, int count) {
     QDeadlineTimer deadline(timeoutMs_);
     int got = 0;
     while (isOpen()) {
-        const qint64 n = serial_.read(buffer + got, count - got);
+        const qint64 n = device_->Read(buffer + got, count - got);
         if (n > 0) {
             got += static_cast<int>(n);
             AfterRead(n);
@@ -177,7 +124,7 @@ int SerialChannel::InputLength() {
     if (!isOpen()) return kComNotOpen;
     Operation op(*this);
     PullInput();
-    return isOpen() ? static_cast<int>(serial_.bytesAvailable()) : kComNotOpen;
+    return isOpen() ? static_cast<int>(device_->BytesAvailable()) : kComNotOpen;
 }
 
 int SerialChannel::InstallCallback(int eventMask, int notifyCount, int eventCharacter,
@@ -189,7 +136,7 @@ int SerialChannel::InstallCallback(int eventMask, int notifyCount, int eventChar
         callbackData_ = nullptr;
         return 0;
     }
-    if ((eventMask & LWRS_RECEIVE) && (notifyCount < 1 || notifyCount > serial_.readBufferSize()))
+    if ((eventMask & LWRS_RECEIVE) && (notifyCount < 1 || notifyCount > device_->ReadBufferSize()))
         return kComInvalidParameter;
     eventMask_ = eventMask;
     notifyCount_ = std::max(notifyCount, 1);
@@ -197,9 +144,9 @@ int SerialChannel::InstallCallback(int eventMask, int notifyCount, int eventChar
     callback_ = callback;
     callbackData_ = callbackData;
     // Bytes that already wait count from now on; only later ones are searched for the character.
-    scanned_ = serial_.bytesAvailable();
+    scanned_ = device_->BytesAvailable();
     eventCharacterSeen_ = transmitEmpty_ = false;
-    newInput_ = serial_.bytesAvailable() > 0;
+    newInput_ = scanned_ > 0;
     if (newInput_) QueueDispatch();
     return 0;
 }
@@ -209,8 +156,8 @@ int SerialChannel::InstallCallback(int eventMask, int notifyCount, int eventChar
 // QSerialPort stops watching the device while its input buffer is full, and clearing the buffer
 // does not make it watch again (a read does); setting the buffer size again does.
 void SerialChannel::RestartInputNotification() {
-    if (isOpen() && serial_.bytesAvailable() < serial_.readBufferSize())
-        serial_.setReadBufferSize(serial_.readBufferSize());
+    if (isOpen() && device_->BytesAvailable() < device_->ReadBufferSize())
+        device_->SetReadBufferSize(device_->ReadBufferSize());
 }
 
 void SerialChannel::AfterRead(qint64 count) {
@@ -221,27 +168,26 @@ void SerialChannel::AfterRead(qint64 count) {
 // Waits for more input; false when none came. Errors other than the time-out close a dead
 // device, and never turn the wait into a busy loop.
 bool SerialChannel::WaitForInput(int msecs) {
-    if (serial_.waitForReadyRead(msecs)) return true;
-    const bool timedOut = serial_.error() == QSerialPort::TimeoutError;
-    serial_.clearError();
+    bool timedOut = false;
+    if (device_->WaitForReadyRead(msecs, &timedOut)) return true;
     if (!timedOut && isOpen() && msecs > 0) QThread::msleep(1);
     return false;
 }
 
 void SerialChannel::PullInput() {
     for (int i = 0; i < kMaxPulls && isOpen(); ++i) {
-        if (serial_.bytesAvailable() >= serial_.readBufferSize()) break;
-        if (!serial_.waitForReadyRead(0)) break;
+        if (device_->BytesAvailable() >= device_->ReadBufferSize()) break;
+        bool timedOut = false;
+        if (!device_->WaitForReadyRead(0, &timedOut)) break;
     }
-    serial_.clearError();
 }
 
 void SerialChannel::OnReadyRead() {
     errorBurst_ = 0;
     newInput_ = true;
-    const qint64 available = serial_.bytesAvailable();
+    const qint64 available = device_->BytesAvailable();
     if (callback_ && (eventMask_ & LWRS_RXFLAG) && eventCharacter_ >= 0 && available > scanned_) {
-        const QByteArray bytes = serial_.peek(available);
+        const QByteArray bytes = device_->Peek(available);
         const auto begin = bytes.cbegin() + std::min<qint64>(scanned_, bytes.size());
         if (std::find(begin, bytes.cend(), static_cast<char>(eventCharacter_)) != bytes.cend())
             eventCharacterSeen_ = true;
@@ -251,39 +197,17 @@ void SerialChannel::OnReadyRead() {
 }
 
 void SerialChannel::OnBytesWritten() {
-    if (serial_.bytesToWrite() > 0) return;
+    if (device_->BytesToWrite() > 0) return;
     transmitEmpty_ = true;
     RequestDispatch();
 }
 
 // --- Hang-up -------------------------------------------------------------------------------
 
-void SerialChannel::OnError(QSerialPort::SerialPortError error) {
-    switch (error) {
-        case QSerialPort::NoError:
-        case QSerialPort::TimeoutError:
-            return;
-        case QSerialPort::ResourceError:
-        case QSerialPort::DeviceNotFoundError:
-            HangUp();
-            return;
-        case QSerialPort::ReadError:
-        case QSerialPort::WriteError:
-            if (DeviceGone() || ++errorBurst_ >= kErrorBurstLimit) HangUp();
-            return;
-        default:
-            return;
-    }
-}
-
-bool SerialChannel::DeviceGone() const {
-#ifdef Q_OS_UNIX
-    pollfd fd = {static_cast<int>(serial_.handle()), POLLIN, 0};
-    if (fd.fd < 0) return false;
-    return ::poll(&fd, 1, 0) > 0 && (fd.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
-#else
-    return false;
-#endif
+void SerialChannel::OnFailure(SerialDevice::Failure failure) {
+    if (failure == SerialDevice::Failure::Gone || device_->Gone() ||
+        ++errorBurst_ >= kErrorBurstLimit)
+        HangUp();
 }
 
 // Closes the port at once: QSerialPort would otherwise report the dead device again and again.
@@ -305,7 +229,7 @@ void SerialChannel::QueueDispatch() {
     if (dispatchQueued_) return;
     dispatchQueued_ = true;
     QMetaObject::invokeMethod(
-        &serial_,
+        &context_,
         [this] {
             dispatchQueued_ = false;
             Dispatch();
@@ -320,7 +244,7 @@ void SerialChannel::Dispatch() {
         return;
     }
     int events = 0;
-    if ((eventMask_ & LWRS_RECEIVE) && newInput_ && serial_.bytesAvailable() >= notifyCount_)
+    if ((eventMask_ & LWRS_RECEIVE) && newInput_ && device_->BytesAvailable() >= notifyCount_)
         events |= LWRS_RECEIVE;
     if ((eventMask_ & LWRS_RXFLAG) && eventCharacterSeen_) events |= LWRS_RXFLAG;
     if ((eventMask_ & LWRS_TXEMPTY) && transmitEmpty_) events |= LWRS_TXEMPTY;

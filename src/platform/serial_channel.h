@@ -1,26 +1,17 @@
-// One serial port of Rs232: a QSerialPort with blocking reads and writes bounded by a time-out,
-// a receive callback delivered from event dispatch, and a prompt close when the device hangs up.
-// Private to the platform layer; rs232.h documents the behaviour callers see.
+// One serial port of Rs232: a device (a port, or the simulated sensor's line) with blocking reads
+// and writes bounded by a time-out, a receive callback delivered from event dispatch, and a prompt
+// close when the device hangs up. Private to the platform layer; rs232.h documents the behaviour
+// callers see.
 #pragma once
 
-#include <QSerialPort>
-#include <QString>
+#include <QObject>
 #include <functional>
+#include <memory>
 
 #include "rs232.h"
+#include "serial_device.h"
 
 namespace platform {
-
-struct SerialSettings {
-    long baud = 19200;
-    int parity = 0;    // 0 none, 1 odd, 2 even
-    int dataBits = 8;  // 5..8
-    int stopBits = 1;  // 1 or 2
-    int inputQueueSize = 4096;
-};
-
-// True when the settings can be applied to a port at all.
-bool ValidSettings(const SerialSettings& s);
 
 class SerialChannel {
   public:
@@ -31,9 +22,9 @@ class SerialChannel {
     SerialChannel& operator=(const SerialChannel&) = delete;
 
     // 0 or an open-error code of rs232.h. An open port is closed first.
-    int Open(const QString& device, const SerialSettings& settings);
+    int Open(std::unique_ptr<SerialDevice> device, const SerialSettings& settings);
     void Close();
-    bool isOpen() const { return serial_.isOpen(); }
+    bool isOpen() const { return device_ && device_->IsOpen(); }
 
     void SetTimeout(double seconds);
     int SetHandshake(int mode);
@@ -55,8 +46,8 @@ class SerialChannel {
 
     void OnReadyRead();
     void OnBytesWritten();
-    void OnError(QSerialPort::SerialPortError error);
-    bool DeviceGone() const;
+    void OnFailure(SerialDevice::Failure failure);
+    void Retire();
     void HangUp();
     void AfterRead(qint64 count);
     void RestartInputNotification();
@@ -68,7 +59,7 @@ class SerialChannel {
 
     int port_;
     std::function<void(const std::function<void()>&)> runCallback_;
-    QSerialPort serial_;
+    std::unique_ptr<SerialDevice> device_;
     int timeoutMs_ = 10000;
 
     // Receive callback.
@@ -88,6 +79,7 @@ class SerialChannel {
 
     bool closing_ = false;
     int errorBurst_ = 0;  // read/write errors in a row without data in between
+    QObject context_;     // queued dispatches and retired devices end with the channel
 };
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <QSerialPortInfo>
 #include <QString>
 #include <algorithm>
+#include <cctype>
 #include <map>
 
 namespace platform {
@@ -29,12 +30,28 @@ std::string Label(int port, const std::string& device) {
 
 }  // namespace
 
+std::string WindowsPortPath(int port) {
+    return port >= 1 ? "\\\\.\\COM" + std::to_string(port) : std::string();
+}
+
+int WindowsPortNumber(const std::string& name) {
+    std::string upper = name;
+    for (char& c : upper)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper.starts_with("\\\\.\\")) upper.erase(0, 4);
+    if (!upper.starts_with("COM") || upper.size() < 4 || upper.size() > 6 || upper[3] == '0')
+        return 0;
+    if (!std::all_of(upper.begin() + 3, upper.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return 0;
+    return std::stoi(upper.substr(3));
+}
+
 std::string MapPortToDevice(int port) {
     if (port == kSimulatedPort) return kSimulatedDevice;
     if (port < 0) return {};
     if (std::string env = EnvironmentDevice(port); !env.empty()) return env;
 #ifdef Q_OS_WIN
-    return "COM" + std::to_string(port);
+    return WindowsPortPath(port);
 #else
     const std::vector<std::string> devices = DevicesPresent();
     if (port > static_cast<int>(devices.size())) return {};
@@ -46,10 +63,8 @@ std::vector<PortEntry> ListSerialPorts() {
     std::map<int, std::string> byNumber;
 #ifdef Q_OS_WIN
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        const QString name = info.portName();
-        bool ok = false;
-        const int n = name.startsWith("COM") ? name.mid(3).toInt(&ok) : 0;
-        if (ok && n > 0) byNumber[n] = name.toStdString();
+        const std::string name = info.portName().toStdString();
+        if (const int n = WindowsPortNumber(name); n > 0) byNumber[n] = name;
     }
 #else
     const std::vector<std::string> devices = DevicesPresent();

@@ -34,7 +34,6 @@
 #include <vector>
 
 #include "faults.h"
-#include "pty_server.h"
 #include "responder.h"
 
 namespace sim {

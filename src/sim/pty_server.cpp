@@ -19,7 +19,7 @@ void CloseFd(int& fd) {
 }  // namespace
 
 PtyServer::PtyServer(const SensorConfig& sensor, ServerOptions options)
-    : responder_(sensor), injector_(options.faults), options_(std::move(options)) {}
+    : SharedSensor(sensor, std::move(options)) {}
 
 PtyServer::~PtyServer() {
     Stop();
@@ -101,61 +101,6 @@ std::string PtyServer::slavePath() const {
 std::string PtyServer::error() const {
     std::lock_guard lock(mutex_);
     return error_;
-}
-
-void PtyServer::SetFaults(std::vector<Fault> faults) {
-    std::lock_guard lock(mutex_);
-    injector_ = FaultInjector(std::move(faults));
-}
-
-std::vector<Fault> PtyServer::faults() const {
-    std::lock_guard lock(mutex_);
-    return injector_.faults();
-}
-
-std::vector<LoggedRequest> PtyServer::Log() const {
-    std::lock_guard lock(mutex_);
-    return {responder_.log().begin(), responder_.log().end()};
-}
-
-long PtyServer::RequestCount() const {
-    std::lock_guard lock(mutex_);
-    return responder_.requestCount();
-}
-
-void PtyServer::ClearLog() {
-    std::lock_guard lock(mutex_);
-    responder_.ClearLog();
-}
-
-Words PtyServer::Ram() const {
-    std::lock_guard lock(mutex_);
-    return responder_.ram();
-}
-
-Words PtyServer::Eeprom() const {
-    std::lock_guard lock(mutex_);
-    return responder_.eeprom();
-}
-
-HardwareProfile PtyServer::Profile() const {
-    std::lock_guard lock(mutex_);
-    return responder_.profile();
-}
-
-Image PtyServer::CurrentImage() const {
-    std::lock_guard lock(mutex_);
-    return responder_.image();
-}
-
-Words PtyServer::LastRun() const {
-    std::lock_guard lock(mutex_);
-    return responder_.lastRun();
-}
-
-void PtyServer::SetRecords(const Words& ram, const Words& eeprom) {
-    std::lock_guard lock(mutex_);
-    responder_.SetRecords(ram, eeprom);
 }
 
 }  // namespace sim

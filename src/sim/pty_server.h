@@ -2,13 +2,8 @@
 // side and writes the answers back, so that a program opening the slave path talks to it as to
 // a sensor on a serial port.
 //
-// Pacing: with a baud rate, the server behaves like the wire (10 bits a byte): a request counts
-// as arrived only once its bytes would have crossed the line, and answer bytes leave no faster
-// than the line carries them, a few at a time. A RUN exchange then takes 72 byte times (37.5 ms at
-// 19200). Baud 0 answers at once, as fast as the pseudo-terminal takes the bytes.
-//
-// A request frame that stays incomplete for half a second is dropped, as a sensor would after a
-// gap on the line. Bytes before a 0x00 0x55 header are skipped.
+// The line itself (pacing at a baud rate, dropping stale partial frames, faults) is LineEngine's;
+// this server moves its bytes through the pseudo-terminal. The sensor's state is SharedSensor's.
 //
 // The server holds the slave open itself, so that a client may close and reopen it without the
 // line hanging up; the line hangs up only through the HangUp fault, HangUp() or Stop().
@@ -17,26 +12,16 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
-#include "faults.h"
-#include "responder.h"
+#include "line_engine.h"
+#include "shared_sensor.h"
 
 namespace sim {
 
-struct ServerOptions {
-    long baud = 19200;  // 0: unpaced
-    std::vector<Fault> faults;
-    // Called on the server's thread for every request frame taken, before it is answered.
-    std::function<void(const LoggedRequest&)> onRequest;
-};
-
-class PtyServer {
+class PtyServer : public SharedSensor {
   public:
     explicit PtyServer(const SensorConfig& sensor = {}, ServerOptions options = {});
     ~PtyServer();  // stops the thread and closes the pseudo-terminal
@@ -58,34 +43,15 @@ class PtyServer {
     bool serving() const { return serving_; }
     std::string error() const;
 
-    // Replaces the faults; their request counts start again from 0.
-    void SetFaults(std::vector<Fault> faults);
-    std::vector<Fault> faults() const;
-
-    std::vector<LoggedRequest> Log() const;  // the most recent requests, oldest first
-    long RequestCount() const;               // requests taken since Start
-    void ClearLog();
-    Words Ram() const;
-    Words Eeprom() const;
-    HardwareProfile Profile() const;
-    Image CurrentImage() const;
-    Words LastRun() const;
-    void SetRecords(const Words& ram, const Words& eeprom);
-
   private:
-    struct Loop;
     void Run();
-    bool AnswerDueRequests(Loop& loop, double now, double start);  // false: hang up
-    void WriteDueOutput(Loop& loop, double now);
-    void WaitAndRead(Loop& loop, double now);
+    void WriteDueOutput(LineEngine& line, double now, bool* blocked);
+    void WaitAndRead(LineEngine& line, double now, bool* blocked);
     void CloseLine();
     void Wake();
 
-    mutable std::mutex mutex_;
-    std::mutex stopMutex_;  // one Stop at a time
-    Responder responder_;
-    FaultInjector injector_;
-    ServerOptions options_;
+    mutable std::mutex mutex_;  // the descriptors, path and error
+    std::mutex stopMutex_;      // one Stop at a time
     std::string slavePath_;
     std::string error_;
     int master_ = -1;

@@ -1,7 +1,9 @@
 // Serial operations over a real pseudo-terminal with the simulated sensor on its other side.
+#include <filesystem>
 #include <functional>
 
 #include "serial_fixture.h"
+#include "serial_port_map.h"
 
 namespace serialtest {
 namespace {
@@ -86,8 +88,19 @@ TEST_F(SerialTest, HangUpDuringAWaitClosesThePortQuietly) {
     EXPECT_EQ(rs_.ComRd(kPort, b, 36), 36);
 }
 
-TEST_F(SerialTest, SimulatedPortKeepsItsRecordsAcrossReopening) {
-    ::setenv("TAVRIX_SIM", "--baud 0 --board 400", 1);
+// The built-in simulated sensor serves in this process, paced, without a pseudo-terminal.
+TEST_F(SerialTest, SimulatedPortOpensNoPseudoTerminalAndKeepsItsRecords) {
+    const auto pseudoTerminals = [] {
+        int n = 0;
+        for (const auto& fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code ignored;
+            const std::string target = std::filesystem::read_symlink(fd, ignored).string();
+            n += target == "/dev/ptmx" || target.starts_with("/dev/pts/");
+        }
+        return n;
+    };
+    const int before = pseudoTerminals();
+    ::setenv("TAVRIX_SIM", "--board 400 --fault hang-up=3", 1);
     ASSERT_EQ(OpenPort(kSimulatedPort, ""), 0);
     ::unsetenv("TAVRIX_SIM");
     auto exchange = [&](std::uint16_t code, std::uint16_t firstWord) {
@@ -100,6 +113,14 @@ TEST_F(SerialTest, SimulatedPortKeepsItsRecordsAcrossReopening) {
     exchange(sim::SEND_RAM, 777);
     EXPECT_EQ(rs_.CloseCom(kSimulatedPort), 0);
     ASSERT_EQ(OpenPort(kSimulatedPort, ""), 0);
+    EXPECT_EQ(OpenPort(kOtherPort, "sim"), kComCannotOpen);  // held, as a device opens once
+    EXPECT_EQ(exchange(sim::GET_RAM, 0)[0], 777);
+    EXPECT_EQ(pseudoTerminals(), before);
+    Send(sim::LINE_CHECK, 0, kSimulatedPort);  // the sensor hangs up instead of answering
+    std::uint8_t b[36];
+    EXPECT_EQ(rs_.ComRd(kSimulatedPort, b, 36), 0);
+    EXPECT_FALSE(rs_.IsOpen(kSimulatedPort));
+    ASSERT_EQ(OpenPort(kSimulatedPort, ""), 0);  // a fresh line with the records
     EXPECT_EQ(exchange(sim::GET_RAM, 0)[0], 777);
 }
 
@@ -118,6 +139,17 @@ TEST_F(SerialTest, PortNumbersFollowTheEnvironment) {
     EXPECT_EQ(label(5), "COM5  Simulated sensor");
     EXPECT_EQ(label(kSimulatedPort), "Simulated sensor");
     EXPECT_EQ(ports.back().number, kSimulatedPort);
+}
+
+// Windows opens COM10 and above only by the device path; the port list reads names both ways.
+TEST(WindowsPorts, PathsAndNumbers) {
+    EXPECT_EQ(std::tuple(WindowsPortPath(1), WindowsPortPath(10), WindowsPortPath(0)),
+              std::tuple(R"(\\.\COM1)", R"(\\.\COM10)", ""));
+    const std::pair<const char*, int> names[] = {
+        {"COM1", 1}, {"COM10", 10}, {"com256", 256}, {R"(\\.\COM12)", 12}, {"COM", 0},
+        {"COM0", 0}, {"COM01", 0},  {"COM1x", 0},    {"LPT1", 0},          {"/dev/ttyS0", 0}};
+    for (const auto& [name, number] : names)
+        EXPECT_EQ(WindowsPortNumber(name), number) << name;
 }
 
 }  // namespace
