@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test headless: the whole suite, the whole suite
-# again under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for 30 s, and the
-# Windows cross-check.
+# Installs what is missing, checks the style, builds and runs every test headless: the whole suite,
+# the whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer, each fuzz target for
+# 30 s, and the Windows cross-check.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+
+echo "== style (.clang-format)"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
 
 echo "== tests"
 cmake --preset default >/dev/null
