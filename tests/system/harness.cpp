@@ -25,6 +25,14 @@ void SetPortDevice(int port, const std::string& device) {
 
 }  // namespace
 
+std::vector<sim::Answer> ReplayedAnswers(const sim::PtyServer& sensor, const std::string& options) {
+    sim::Responder fresh(sim::ParseOptionString(options).options.sensor);
+    std::vector<sim::Answer> answers;
+    for (const auto& r : sensor.Log())
+        answers.push_back(fresh.Respond(r.bytes));
+    return answers;
+}
+
 double Now() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();

@@ -61,6 +61,10 @@ class ProgramTest : public ::testing::Test {
     bool started_ = false;
 };
 
+// The answers a simulated sensor with these options gave to the requests it logged: it is
+// deterministic, so replaying its log gives them again.
+std::vector<sim::Answer> ReplayedAnswers(const sim::PtyServer& sensor, const std::string& options);
+
 // Seconds on a steady clock.
 double Now();
 // CPU seconds (user and system) this process has used.

@@ -48,14 +48,7 @@ class Acquisition : public ProgramTest {
         Click(button);
     }
 
-    // The answers the program received: the simulated sensor is deterministic.
-    std::vector<sim::Answer> Answers() {
-        sim::Responder fresh(sim::ParseOptionString(options_).options.sensor);
-        std::vector<sim::Answer> answers;
-        for (const auto& r : sensor().Log())
-            answers.push_back(fresh.Respond(r.bytes));
-        return answers;
-    }
+    std::vector<sim::Answer> Answers() { return ReplayedAnswers(sensor(), options_); }
 
     int GroupsDrawn() {
         return static_cast<int>(

@@ -93,13 +93,7 @@ class WorkbenchTest : public ProgramTest {
     void RunCycles(int button, long cycles) {
         RunUntil(button, [this, cycles] { return bench().cycles >= cycles; });
     }
-    std::vector<sim::Answer> Answers() {
-        sim::Responder fresh(sim::ParseOptionString(options_).options.sensor);
-        std::vector<sim::Answer> answers;
-        for (const auto& r : sensor().Log())
-            answers.push_back(fresh.Respond(r.bytes));
-        return answers;
-    }
+    std::vector<sim::Answer> Answers() { return ReplayedAnswers(sensor(), options_); }
     std::string File(const char* name) const { return dir_.filePath(name).toStdString(); }
     Workbench& bench() { return *p().workbench; }
 
