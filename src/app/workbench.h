@@ -19,7 +19,7 @@
 #include "workbench_stats.h"
 
 struct Workbench {
-    static constexpr double kShowSeconds = 0.2;
+    static constexpr double kShowSeconds = 0.5;
     static constexpr int kLatest = 100;  // the strip chart's window
 
     explicit Workbench(Program& p);
