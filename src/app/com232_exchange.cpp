@@ -28,7 +28,9 @@ SentRequest WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 wo
 }
 
 bool TakeAnswer(Program& p, const SentRequest& r) {
-    PumpReceived(p);
+    // A frame under way is looked after here too: only a look that finds the line quiet can tell
+    // that it was cut short (the receive callback runs on arrivals only).
+    if (p.router.FramePending()) PumpReceived(p);
     FrameBytes frame;
     switch (p.router.Take(r.code, r.sentAt, r.earliest, frame)) {
         case TakeResult::Taken:
