@@ -10,6 +10,8 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "row_file.h"
+#include "workbench_csv.h"
 
 namespace {
 
@@ -141,14 +143,17 @@ ExitCode ResetMaxMin(Context& c) {
 ExitCode Run(Context& c, std::ostream& rows) {
     Program& p = c.p;
     const Request& r = c.request;
-    if (!r.json) rows << CsvHeader();
+    if (!r.json) rows << MeasurementColumns();
     long taken = 0;
     bool done = false;
     const double start = p.rt.Timer();
     p.measured = [&](Program& q) {
         const double seconds = q.rt.Timer() - start;
         const Record answer = MeasurementWords(q);
-        rows << (r.json ? JsonRow(seconds, answer) : CsvRow(seconds, answer)) << std::flush;
+        // The recording's columns: a file from here reads like one the window recorded.
+        const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, q.tVal,
+                                 q.tTol};
+        rows << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row)) << std::flush;
         ++taken;
         done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
         if (done) q.stop_flag = 1;

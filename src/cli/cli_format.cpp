@@ -3,17 +3,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "workbench_csv.h"
+
 namespace {
 
 constexpr const char* kWordNames[PNUM] = {
     "power", "pMode", "vThd",   "anaMode", "polarity", "eMode",  "eBeg",    "eEnd",
     "tVal",  "tTol",  "opMode", "hwMode",  "para12",   "para13", "average", "corrX1024",
-};
-
-// The answer words of one measurement, in answer order (word 3 is the setpoint).
-constexpr const char* kMeasurementNames[PNUM] = {
-    "Ledge", "Redge", "Mvalue", "tVal",   "tol",     "pix1",     "edcnt", "mvstart",
-    "mvend", "peakD", "anaMax", "anaMin", "leftMax", "rightMax", "in0",   "rightMaxX",
 };
 
 std::string Seconds(double seconds) {
@@ -125,24 +121,10 @@ Record MeasurementWords(const State& s) {
             s.mvend, s.peakD, s.anaMax, s.anaMin, s.leftMax, s.rightMax, s.in0,   s.rightMaxX};
 }
 
-std::string CsvHeader() {
-    std::string text = "seconds";
-    for (const char* name : kMeasurementNames)
-        text += std::string(",") + name;
-    return text + "\n";
-}
-
-std::string CsvRow(double seconds, const Record& answer) {
-    std::string text = Seconds(seconds);
-    for (const u16 word : answer)
-        text += "," + std::to_string(word);
-    return text + "\n";
-}
-
 std::string JsonRow(double seconds, const Record& answer) {
     std::string text = "{\"seconds\":" + Seconds(seconds);
     for (int i = 0; i < PNUM; ++i)
-        text += ",\"" + std::string(kMeasurementNames[i]) + "\":" + std::to_string(answer[i]);
+        text += ",\"" + std::string(ResultWordNames()[i]) + "\":" + std::to_string(answer[i]);
     return text + "}\n";
 }
 

@@ -48,8 +48,6 @@ std::string CompareTable(const std::vector<Column>& columns);
 
 // Measurement rows: the time since the run began and the 16 answer words of one measurement.
 Record MeasurementWords(const State& s);
-std::string CsvHeader();
-std::string CsvRow(double seconds, const Record& answer);
 std::string JsonRow(double seconds, const Record& answer);
 
 std::string JsonString(const std::string& text);

@@ -127,7 +127,7 @@ TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
         }
     }
     const std::string rows = Cli("run --count 3").out;
-    EXPECT_EQ(rows.rfind("seconds,Ledge,Redge,Mvalue,tVal,", 0), 0u) << rows;
+    EXPECT_EQ(rows.rfind("cycle,utc,seconds,Ledge,Redge,Mvalue,tVal,", 0), 0u) << rows;
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 4) << rows;
 }
 
