@@ -10,10 +10,6 @@ namespace platform {
 
 namespace {
 
-QColor ToColor(int rgb) {
-    return QColor(static_cast<QRgb>(rgb) & 0xFFFFFFu);
-}
-
 int FromColor(const QColor& color) {
     return static_cast<int>(color.rgb() & 0xFFFFFFu);
 }

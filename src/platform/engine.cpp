@@ -1,4 +1,6 @@
 // The engine object and the registry of panels and controls.
+#include <QCoreApplication>
+#include <QDir>
 #include <QVariant>
 
 #include "engine_impl.h"
@@ -85,13 +87,6 @@ void Engine::Impl::releaseDiscarded() {
 CallbackScope::~CallbackScope() {
     if (--impl_.callbackDepth == 0 && !impl_.discarded.empty()) impl_.releaseDiscarded();
 }
-
-}  // namespace platform
-
-#include <QCoreApplication>
-#include <QDir>
-
-namespace platform {
 
 QString ProjectFilePath(const std::string& file) {
     const QString name = QString::fromStdString(file);

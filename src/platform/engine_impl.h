@@ -114,16 +114,13 @@ inline constexpr const char* kControlProperty = "tavrixControl";
 // Marks a text message made by NewCtrl: it resizes itself to its text.
 inline constexpr const char* kTextMessageProperty = "tavrixTextMessage";
 
-}  // namespace platform
-
-namespace platform {
+// A colour of the program (0xRRGGBB) as Qt takes it.
+inline QColor ToColor(int rgb) {
+    return QColor(static_cast<QRgb>(rgb) & 0xFFFFFFu);
+}
 
 // A file name as the program gives it: relative names are taken from the program's directory.
 QString ProjectFilePath(const std::string& file);
-
-}  // namespace platform
-
-namespace platform {
 
 // Sets the text of a text control; a text message made by NewCtrl resizes to show all of it.
 void SetControlText(QWidget* control, const QString& text);

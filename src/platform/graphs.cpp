@@ -9,10 +9,6 @@ namespace platform {
 
 namespace {
 
-QColor ToColor(int rgb) {
-    return QColor(static_cast<QRgb>(rgb) & 0xFFFFFFu);
-}
-
 template <class Y>
 int Plot(GraphWidget* graph, const double* x, const Y* y, int n, int color) {
     if (x == nullptr || y == nullptr || n <= 0) return kErrBadValue;
