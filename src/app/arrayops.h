@@ -1,8 +1,11 @@
 // Array routines for the strip chart's history window.
 #pragma once
 
-inline constexpr int kArrayCountTooSmall = -20003;  // element count below 1
-inline constexpr int kArrayShiftTooLarge = -20102;  // shift magnitude of n or more
+// Results of the array routines (their own family of codes).
+enum ArrayResult : int {
+    kArrayCountTooSmall = -20003,  // element count below 1
+    kArrayShiftTooLarge = -20102,  // shift magnitude of n or more
+};
 
 // Shifts n doubles by `places` (positive towards higher indices) with zero fill. Input and output
 // may be the same array. Returns 0, or an error code above without writing anything.

@@ -26,7 +26,7 @@ void ShowStatus(Program& p);
 // Shows a passing text without storing it in szStatus.
 void ShowText(Program& p, const std::string& text);
 // The status text of an open error.
-const char* OpenErrorText(int code);
+const char* OpenErrorText(platform::ComResult code);
 
 // --- Port set-up and receive callback ---
 // Opens and configures the port, installs the receive callback and identifies the sensor: line

@@ -20,7 +20,7 @@ void ShowText(Program& p, const std::string& text) {
     p.rt.SetCtrlVal(p.pHandle, ui::TEXTStatus, text);
 }
 
-const char* OpenErrorText(int code) {
+const char* OpenErrorText(ComResult code) {
     switch (code) {
         case -1:
             return "Unknown system error";
@@ -94,7 +94,7 @@ void IdentifySensor(Program& p, int port) {
 void InitRS232(Program& p, int port) {
     p.ret = p.rs.OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096);
     if (p.ret < 0) {
-        p.szStatus = OpenErrorText(p.ret);
+        p.szStatus = OpenErrorText(static_cast<ComResult>(p.ret));
     } else {
         p.rs.SetComTime(port, 2.0);
         p.rs.FlushInQ(port);

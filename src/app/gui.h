@@ -2,6 +2,7 @@
 // loop, the plots and the parameter file.
 #pragma once
 
+#include "arrayfile.h"
 #include "gui_shapes.h"
 #include "program.h"
 
@@ -60,7 +61,7 @@ bool ReadParaFromFile(Program& p);
 // The two halves without popup and status line. Write: pp to file_name, replaced atomically.
 // Load: the first 16 numbers of file_name into pp and the state, as ReadParaFromFile takes them.
 // Both return kFileOk or the file error of arrayfile.h; a refused file leaves pp and the state.
-int WriteParaFile(Program& p);
-int LoadParaFile(Program& p);
+platform::FileResult WriteParaFile(Program& p);
+platform::FileResult LoadParaFile(Program& p);
 // The status text for a file error of arrayfile.h.
-const char* ParaFileErrorText(int code, bool writing);
+const char* ParaFileErrorText(platform::FileResult code, bool writing);

@@ -11,12 +11,12 @@ using namespace platform;
 namespace {
 
 // A parameter word is 16 bits: a larger number is refused like any other bad file.
-constexpr int kFileValueTooLarge = -100;
+constexpr FileResult kFileValueTooLarge = static_cast<FileResult>(-100);
 
 }  // namespace
 
-const char* ParaFileErrorText(int code, bool writing) {
-    switch (code) {
+const char* ParaFileErrorText(FileResult code, bool writing) {
+    switch (static_cast<int>(code)) {
         case kFileTooFewValues:
             return "Parameter file holds fewer than 16 numbers - not loaded!";
         case kFileValueTooLarge:
@@ -42,16 +42,16 @@ int ParaFilePopup(Program& p, int which) {
                                 p.file_name);
 }
 
-int WriteParaFile(Program& p) {
+FileResult WriteParaFile(Program& p) {
     std::uint32_t values[PNUM];
     for (int i = 0; i < PNUM; ++i)
         values[i] = p.pp[i];
     return ArrayToFile(p.file_name, values, PNUM, 5);
 }
 
-int LoadParaFile(Program& p) {
+FileResult LoadParaFile(Program& p) {
     std::uint32_t values[PNUM];
-    const int result = FileToArray(p.file_name, values, PNUM);
+    const FileResult result = FileToArray(p.file_name, values, PNUM);
     if (result != kFileOk) return result;
     if (std::any_of(values, values + PNUM, [](std::uint32_t v) { return v > 0xFFFF; }))
         return kFileValueTooLarge;
@@ -64,14 +64,14 @@ int LoadParaFile(Program& p) {
 void SendParaToFile(Program& p) {
     GetPanelValues(p);
     CopyVarsToPP(p);
-    const int result = WriteParaFile(p);
+    const FileResult result = WriteParaFile(p);
     // Shown, not stored: a later refresh must not repeat an old failure.
     if (result != kFileOk) ShowText(p, ParaFileErrorText(result, true));
 }
 
 bool ReadParaFromFile(Program& p) {
     if (ParaFilePopup(p, LOAD_POPUP) <= 0) return false;
-    const int result = LoadParaFile(p);
+    const FileResult result = LoadParaFile(p);
     if (result != kFileOk) {
         SetStatus(p, ParaFileErrorText(result, false));
         return false;

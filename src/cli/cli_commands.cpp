@@ -51,7 +51,7 @@ void Print(Context& c, const Fields& fields) {
 // before the port is opened.
 std::optional<Record> LoadFile(Context& c, const std::string& path) {
     c.p.file_name = path;
-    const int result = LoadParaFile(c.p);
+    const platform::FileResult result = LoadParaFile(c.p);
     if (result == platform::kFileOk) return c.p.pp;
     Fail(c, ExitCode::FileError, path + ": " + ParaFileErrorText(result, false));
     return std::nullopt;
@@ -85,7 +85,7 @@ ExitCode Get(Context& c) {
     if (!path.empty()) {
         c.p.pp = *record;
         c.p.file_name = path;
-        const int result = WriteParaFile(c.p);
+        const platform::FileResult result = WriteParaFile(c.p);
         if (result != platform::kFileOk)
             return Fail(c, ExitCode::FileError, path + ": " + ParaFileErrorText(result, true));
     }

@@ -41,7 +41,8 @@ Token NextNumber(const QByteArray& text, qsizetype& at, std::uint32_t& value) {
 
 }  // namespace
 
-int ArrayToFile(const std::string& path, const std::uint32_t* values, int count, int fieldWidth) {
+FileResult ArrayToFile(const std::string& path, const std::uint32_t* values, int count,
+                       int fieldWidth) {
     if (count < 0 || (count > 0 && values == nullptr)) return kFileWriteFailed;
     QSaveFile file(QString::fromStdString(path));
     if (path.empty() || !file.open(QIODevice::WriteOnly)) return kFileCannotOpen;
@@ -57,7 +58,7 @@ int ArrayToFile(const std::string& path, const std::uint32_t* values, int count,
     return file.commit() ? kFileOk : kFileWriteFailed;
 }
 
-int FileToArray(const std::string& path, std::uint32_t* values, int count) {
+FileResult FileToArray(const std::string& path, std::uint32_t* values, int count) {
     if (count < 0 || (count > 0 && values == nullptr)) return kFileBadValue;
     const QString name = QString::fromStdString(path);
     // A pipe or a device would block the open or the read until something writes to it.

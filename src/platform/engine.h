@@ -81,12 +81,14 @@ inline constexpr int VAL_NO_FILE_SELECTED = 0;
 inline constexpr int VAL_EXISTING_FILE_SELECTED = 1;
 inline constexpr int VAL_NEW_FILE_SELECTED = 2;
 
-// Error codes.
-inline constexpr int kErrBadHandle = -1;     // unknown panel or control
-inline constexpr int kErrNoFile = -2;        // panel file missing or unreadable
-inline constexpr int kErrNoPanel = -3;       // panel name not in the file
-inline constexpr int kErrBadValue = -4;      // value type does not fit the control
-inline constexpr int kErrNotSupported = -5;  // attribute not supported by this control kind
+// Negative results of the engine operations (their own family of codes).
+enum UiResult : int {
+    kErrBadHandle = -1,     // unknown panel or control
+    kErrNoFile = -2,        // panel file missing or unreadable
+    kErrNoPanel = -3,       // panel name not in the file
+    kErrBadValue = -4,      // value type does not fit the control
+    kErrNotSupported = -5,  // attribute not supported by this control kind
+};
 
 using CtrlCallback = int (*)(int panel, int control, int event, void* callbackData, int eventData1,
                              int eventData2);

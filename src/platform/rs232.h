@@ -46,15 +46,17 @@ inline constexpr int LWRS_RECEIVE = 0x8000;  // at least the notify count of byt
 
 inline constexpr int kSimulatedPort = 0;
 
-// Open errors (OpenComConfig and other operations).
-inline constexpr int kComUnknownSystemError = -1;
-inline constexpr int kComInvalidPort = -2;        // no device for that number
-inline constexpr int kComNotOpen = -3;            // operation on a port that is not open
-inline constexpr int kComIoError = -4;            // read/write failed, or the device went away
-inline constexpr int kComNoPortFound = -6;        // the named device does not exist
-inline constexpr int kComCannotOpen = -7;         // device exists but is held or forbidden
-inline constexpr int kComInvalidParameter = -13;  // unsupported settings
-inline constexpr int kComTimeout = -99;
+// Open errors and other port results (their own family of codes).
+enum ComResult : int {
+    kComUnknownSystemError = -1,
+    kComInvalidPort = -2,        // no device for that number
+    kComNotOpen = -3,            // operation on a port that is not open
+    kComIoError = -4,            // read/write failed, or the device went away
+    kComNoPortFound = -6,        // the named device does not exist
+    kComCannotOpen = -7,         // device exists but is held or forbidden
+    kComInvalidParameter = -13,  // unsupported settings
+    kComTimeout = -99,
+};
 
 using ComCallback = void (*)(int port, int eventMask, void* callbackData);
 
