@@ -6,6 +6,9 @@
 // Operations on an unknown panel or control do nothing and return kErrBadHandle.
 //
 // This header is free of Qt so that program code cannot reach the toolkit directly.
+//
+// The one deliberate tie upwards: controls are found by the object names in ui::kControlNames
+// (src/ui/panel_ids.h). Adding a control means editing panel_ids.h and the .ui file, nothing else.
 #pragma once
 
 #include <memory>

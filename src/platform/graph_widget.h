@@ -1,4 +1,6 @@
-// A graph: XY line plots and filled rectangles, drawn under numbered vertical cursors.
+// A graph: XY line plots and filled rectangles, drawn under numbered vertical cursors. The class
+// name GraphWidget also stands in the panel file, where the loader makes one for it: renaming the
+// class means editing the .ui file too.
 //
 // Plots and rectangles get handles from 1 upwards (never reused by one graph). Cursors are not
 // plots: deleting plots leaves them. Cursor n (from 1) is drawn, once placed, as a vertical line
