@@ -17,14 +17,6 @@ bool ExchangeCurrentRecord(Program& p, int code, const char* announcement) {
     return AwaitAnswer(p, request);
 }
 
-// Sets the three target buttons and `target` in agreement.
-void SelectTarget(Program& p, int target) {
-    p.rt.SetCtrlVal(p.pHandle, ui::RBTRam, target == RAM ? 1 : 0);
-    p.rt.SetCtrlVal(p.pHandle, ui::RBTEeprom, target == EEPROM ? 1 : 0);
-    p.rt.SetCtrlVal(p.pHandle, ui::RBTFile, target == DATFILE ? 1 : 0);
-    p.target = target;
-}
-
 int OnTargetButton(void* callbackData, int event, int button, int buttonTarget) {
     if (event != EVENT_VAL_CHANGED) return 0;
     Program& p = ProgramOf(callbackData);

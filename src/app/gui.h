@@ -30,8 +30,8 @@ void PushRUN(Program& p);
 // 0 and 100, else one 256-word block) and draws the video curve instead of the strip chart. A
 // cycle that has begun completes before the loop ends.
 void PushVIDEO(Program& p);
-// Switches the target to RAM, radio buttons included.
-void SelectRamTarget(Program& p);
+// Sets the three target buttons and `target` in agreement.
+void SelectTarget(Program& p, int target);
 // Dims or undims the two acquisition-lock controls.
 void LockAcquisition(Program& p, int dimmed);
 

@@ -8,11 +8,11 @@
 
 using namespace platform;
 
-void SelectRamTarget(Program& p) {
-    p.rt.SetCtrlVal(p.pHandle, ui::RBTRam, 1);
-    p.target = RAM;
-    p.rt.SetCtrlVal(p.pHandle, ui::RBTEeprom, 0);
-    p.rt.SetCtrlVal(p.pHandle, ui::RBTFile, 0);
+void SelectTarget(Program& p, int target) {
+    p.rt.SetCtrlVal(p.pHandle, ui::RBTRam, target == RAM ? 1 : 0);
+    p.rt.SetCtrlVal(p.pHandle, ui::RBTEeprom, target == EEPROM ? 1 : 0);
+    p.rt.SetCtrlVal(p.pHandle, ui::RBTFile, target == DATFILE ? 1 : 0);
+    p.target = target;
 }
 
 void LockAcquisition(Program& p, int dimmed) {
@@ -34,7 +34,7 @@ void BeginLoop(Program& p, int shownGraph, int hiddenGraph) {
     p.rt.SetCtrlAttribute(p.pHandle, hiddenGraph, ATTR_VISIBLE, 0);
     p.rt.SetCtrlAttribute(p.pHandle, shownGraph, ATTR_VISIBLE, 1);
     LockAcquisition(p, 1);
-    SelectRamTarget(p);
+    SelectTarget(p, RAM);
 }
 
 // The ending steps: only now may another loop start.
@@ -60,19 +60,16 @@ void PushRUN(Program& p) {
     SentRequest request = SendRunRequest(p);
     if (p.nBytesW == FRAME_BYTES) ShowText(p, "Line Ok!");
     p.stop_flag = 0;
-    p.graphrefresh = 0;
 
     for (;;) {
         // The answer is copied out of pp before the next request repacks it; that request leaves
         // before the answer is drawn, so that drawing overlaps the next exchange on the line.
         if (TakeAnswer(p, request)) {
             CopyRunResult(p);  // Kept: the answer's word 3 is the setpoint the sensor works with
-            p.graphrefresh = 1;
             request = SendRunRequest(p);
             HandOnMeasurement(p);
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
-            p.graphrefresh = 0;
         }
         p.tdiff = p.rt.Timer() - request.sentAt;
         if (p.tdiff > TIMEOUT) {
