@@ -7,6 +7,7 @@
 
 #include "com232_router.h"
 #include "engine.h"
+#include "toolkit.h"
 #include "rs232.h"
 #include "state.h"
 

@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "rs232.h"
+#include "rs232_types.h"
 #include "serial_device.h"
 
 namespace platform {

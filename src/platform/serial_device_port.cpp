@@ -2,7 +2,7 @@
 #include <QFileInfo>
 #include <QSerialPort>
 
-#include "rs232.h"
+#include "rs232_types.h"
 #include "serial_device.h"
 
 #ifdef Q_OS_UNIX

@@ -7,7 +7,7 @@
 #include <span>
 
 #include "local_line.h"
-#include "rs232.h"
+#include "rs232_types.h"
 #include "serial_device.h"
 
 namespace platform {

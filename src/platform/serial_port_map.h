@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "rs232.h"
+#include "rs232_types.h"
 
 namespace platform {
 

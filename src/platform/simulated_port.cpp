@@ -5,7 +5,7 @@
 
 #include "local_line.h"
 #include "options.h"
-#include "rs232.h"
+#include "rs232_types.h"
 
 namespace platform {
 

@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "engine.h"
+#include "toolkit.h"
 
 namespace platform {
 

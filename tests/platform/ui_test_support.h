@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "toolkit.h"
 #include "engine_impl.h"
 
 namespace test {

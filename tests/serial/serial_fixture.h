@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "engine.h"
+#include "toolkit.h"
 #include "options.h"
 #include "protocol.h"
 #include "pty_server.h"

@@ -225,21 +225,4 @@ class Engine {
     std::unique_ptr<Impl> impl_;
 };
 
-// The toolkit's application object for this program instance. Create one before any Engine and
-// keep it alive until every Engine is gone. ok() is false when the toolkit could not start (on
-// Linux: no display and no platform chosen). When the process already has an application object
-// (a test), that one is used and left alone.
-class Toolkit {
-  public:
-    Toolkit();
-    ~Toolkit();
-    Toolkit(const Toolkit&) = delete;
-    Toolkit& operator=(const Toolkit&) = delete;
-    bool ok() const;
-
-  private:
-    struct State;
-    std::unique_ptr<State> state_;
-};
-
 }  // namespace platform

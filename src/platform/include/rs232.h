@@ -36,35 +36,11 @@
 #include <string>
 #include <vector>
 
+#include "rs232_types.h"
+
 namespace platform {
 
 class Engine;
-
-inline constexpr int LWRS_RXFLAG = 0x0002;   // the event character arrived
-inline constexpr int LWRS_TXEMPTY = 0x0004;  // the transmit queue ran empty
-inline constexpr int LWRS_RECEIVE = 0x8000;  // at least the notify count of bytes is waiting
-
-inline constexpr int kSimulatedPort = 0;
-
-// Open errors and other port results (their own family of codes).
-enum ComResult : int {
-    kComUnknownSystemError = -1,
-    kComInvalidPort = -2,        // no device for that number
-    kComNotOpen = -3,            // operation on a port that is not open
-    kComIoError = -4,            // read/write failed, or the device went away
-    kComNoPortFound = -6,        // the named device does not exist
-    kComCannotOpen = -7,         // device exists but is held or forbidden
-    kComInvalidParameter = -13,  // unsupported settings
-    kComTimeout = -99,
-};
-
-using ComCallback = void (*)(int port, int eventMask, void* callbackData);
-
-struct PortEntry {
-    int number;          // port number for OpenComConfig
-    std::string device;  // device path or "sim"
-    std::string label;   // text for a port list, e.g. "COM1  /dev/ttyUSB0"
-};
 
 class Rs232 {
   public:

@@ -1,0 +1,35 @@
+// The serial layer's vocabulary: event bits, result codes, the callback type and port-list
+// entries. Shared by rs232.h and the platform's private serial helpers.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+inline constexpr int LWRS_RXFLAG = 0x0002;   // the event character arrived
+inline constexpr int LWRS_TXEMPTY = 0x0004;  // the transmit queue ran empty
+inline constexpr int LWRS_RECEIVE = 0x8000;  // at least the notify count of bytes is waiting
+
+inline constexpr int kSimulatedPort = 0;
+
+// Open errors and other port results (their own family of codes).
+enum ComResult : int {
+    kComUnknownSystemError = -1,
+    kComInvalidPort = -2,        // no device for that number
+    kComNotOpen = -3,            // operation on a port that is not open
+    kComIoError = -4,            // read/write failed, or the device went away
+    kComNoPortFound = -6,        // the named device does not exist
+    kComCannotOpen = -7,         // device exists but is held or forbidden
+    kComInvalidParameter = -13,  // unsupported settings
+    kComTimeout = -99,
+};
+
+using ComCallback = void (*)(int port, int eventMask, void* callbackData);
+
+struct PortEntry {
+    int number;          // port number for OpenComConfig
+    std::string device;  // device path or "sim"
+    std::string label;   // text for a port list, e.g. "COM1  /dev/ttyUSB0"
+};
+
+}  // namespace platform
