@@ -7,9 +7,9 @@
 
 #include "com232_router.h"
 #include "engine.h"
-#include "toolkit.h"
 #include "rs232.h"
 #include "state.h"
+#include "toolkit.h"
 
 struct Workbench;  // workbench.h
 struct WorkbenchCloser {

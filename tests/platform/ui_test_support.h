@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "engine.h"
-#include "toolkit.h"
 #include "engine_impl.h"
+#include "toolkit.h"
 
 namespace test {
 

@@ -12,11 +12,11 @@
 #include <memory>
 
 #include "engine.h"
-#include "toolkit.h"
 #include "options.h"
 #include "protocol.h"
 #include "pty_server.h"
 #include "rs232.h"
+#include "toolkit.h"
 
 namespace serialtest {
 
