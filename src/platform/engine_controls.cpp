@@ -57,8 +57,8 @@ int SetIntValue(QWidget* w, int value) {
     } else if (auto* spin = qobject_cast<QSpinBox*>(w)) {
         if (spin->value() != std::clamp(value, spin->minimum(), spin->maximum()))
             spin->setValue(value);
-    } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(w)) {
-        spin->setValue(value);
+    } else if (auto* decimal = qobject_cast<QDoubleSpinBox*>(w)) {
+        decimal->setValue(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
         const int index = combo->findData(value);
         if (index < 0) return kErrBadValue;

@@ -66,8 +66,8 @@ bool StripChartWidget::setTraceColor(int trace, const QColor& color) {
     return true;
 }
 
-bool StripChartWidget::plot(const double* data, int count, int start, int skip) {
-    if (data == nullptr || count < 0 || start < 0 || skip < 0) return false;
+bool StripChartWidget::plot(const double* values, int count, int start, int skip) {
+    if (values == nullptr || count < 0 || start < 0 || skip < 0) return false;
     const std::size_t n = traces_.size();
     const std::size_t groups = static_cast<std::size_t>(count) / n;
     const std::size_t stride = static_cast<std::size_t>(skip) + 1;
@@ -75,7 +75,7 @@ bool StripChartWidget::plot(const double* data, int count, int start, int skip) 
         for (Trace& t : traces_)
             t.points.clear();
     for (std::size_t i = 0; i < groups * n; ++i)
-        traces_[i % n].points.push_back(data[static_cast<std::size_t>(start) + i * stride]);
+        traces_[i % n].points.push_back(values[static_cast<std::size_t>(start) + i * stride]);
     trimTraces();
     updateGraphs();
     return true;

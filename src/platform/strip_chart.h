@@ -40,7 +40,7 @@ class StripChartWidget : public PlotBase {
     bool setTraceColor(int trace, const QColor& color);
 
     // Takes `count` values data[start], data[start + 1 + skip], ... False for bad arguments.
-    bool plot(const double* data, int count, int start, int skip);
+    bool plot(const double* values, int count, int start, int skip);
     // The points of a trace (from 1) now shown, oldest first.
     std::vector<double> traceValues(int trace) const;
 

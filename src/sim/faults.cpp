@@ -29,7 +29,7 @@ FaultInjector::FaultInjector(std::vector<Fault> faults)
 Reply FaultInjector::Apply(std::uint16_t code, const Answer& answer) {
     Reply reply;
     reply.bytes = answer.bytes;
-    const bool frame = answer.kind == AnswerKind::Frame && reply.bytes.size() >= 4;
+    const bool frame = answer.kind == AnswerKind::FrameAnswer && reply.bytes.size() >= 4;
     const bool raw = answer.kind == AnswerKind::Raw;
     std::size_t garbage = 0, trailing = 0;
     bool silent = false, twice = false;

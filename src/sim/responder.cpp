@@ -76,7 +76,7 @@ Answer Responder::Respond(std::span<const std::uint8_t, kFrameBytes> request, do
 
 Answer Responder::RecordFrame(std::uint16_t code, const Words& words) const {
     const Frame f = MakeFrame(kAnswerSync, code, words);
-    return {AnswerKind::Frame, std::vector<std::uint8_t>(f.begin(), f.end())};
+    return {AnswerKind::FrameAnswer, std::vector<std::uint8_t>(f.begin(), f.end())};
 }
 
 Answer Responder::Version() const {

@@ -43,9 +43,9 @@ struct SensorConfig {
 };
 
 enum class AnswerKind {
-    None,   // no answer
-    Frame,  // a 36-byte answer frame
-    Raw,    // a raw block: version text or line image
+    None,         // no answer
+    FrameAnswer,  // a 36-byte answer frame
+    Raw,          // a raw block: version text or line image
 };
 
 struct Answer {

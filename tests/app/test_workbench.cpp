@@ -19,11 +19,11 @@ SeriesFigures Reference(const std::vector<std::uint16_t>& v) {
     double sum = 0;
     for (auto x : v)
         sum += x;
-    f.mean = sum / v.size();
+    f.mean = sum / static_cast<double>(v.size());
     double squares = 0;
     for (auto x : v)
         squares += (x - f.mean) * (x - f.mean);
-    f.sd = v.size() > 1 ? std::sqrt(squares / (v.size() - 1)) : 0;
+    f.sd = v.size() > 1 ? std::sqrt(squares / static_cast<double>(v.size() - 1)) : 0;
     const auto [lo, hi] = std::minmax_element(v.begin(), v.end());
     f.min = *lo, f.max = *hi, f.range = f.max - f.min;
     return f;

@@ -1,6 +1,5 @@
 // User actions become callback events: mouse against keyboard, value changes, the close box,
 // nesting; and the event loop with ProcessSystemEvents.
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <QComboBox>
@@ -14,6 +13,7 @@
 #include <thread>
 
 #include "panel_ids.h"
+#include "test_support.h"
 #include "ui_test_support.h"
 
 using namespace platform;
@@ -166,21 +166,14 @@ TEST_F(PumpTest, CloseBoxQuitsFromNestedCallbackAfterUnwinding) {
     EXPECT_EQ(engine->RunUserInterface(), 3);
 }
 
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
-}
-
 // A polling loop must sleep in the dispatcher, not spin a core, yet return when idle.
 TEST_F(PumpTest, PollingLoopDoesNotSpin) {
     settle();
-    const double cpuStart = CpuSeconds(), start = engine->Timer();
+    const double cpuStart = testsupport::CpuSeconds(), start = engine->Timer();
     long calls = 0;
     for (; engine->Timer() - start < 2.0; ++calls)
         engine->ProcessSystemEvents();
-    const double share = (CpuSeconds() - cpuStart) / (engine->Timer() - start);
+    const double share = (testsupport::CpuSeconds() - cpuStart) / (engine->Timer() - start);
     std::printf("ProcessSystemEvents idle: %ld calls, %.1f %% of a core\n", calls, 100 * share);
     EXPECT_LT(share, 0.5);
     EXPECT_GT(calls, 100);

@@ -16,6 +16,7 @@
 #include "protocol.h"
 #include "pty_server.h"
 #include "rs232.h"
+#include "test_support.h"
 #include "toolkit.h"
 
 namespace serialtest {
@@ -23,15 +24,8 @@ namespace serialtest {
 inline constexpr int kPort = 1;
 inline constexpr int kOtherPort = 2;
 
-inline double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-// CPU seconds (user + system) used by this process so far.
-inline double CpuSeconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
+using testsupport::CpuSeconds;
+using testsupport::Now;
 
 // The master side of a pseudo-terminal, raw before the port opens it; the test plays the device.
 struct RawPty {

@@ -30,7 +30,7 @@ TEST(FrameAssembler, ResynchronisesAfterGarbage) {
 
 TEST(FaultInjector, ShapesAnswers) {
     const Frame frame = MakeFrame(kAnswerSync, GET_HARDWARE, {});
-    const Answer framed{AnswerKind::Frame, {frame.begin(), frame.end()}};
+    const Answer framed{AnswerKind::FrameAnswer, {frame.begin(), frame.end()}};
     const Answer block{AnswerKind::Raw, std::vector<std::uint8_t>(128, 1)};
     using enum FaultKind;
     // Fault, answer, reply bytes, first byte, echo word of a framed reply (0: not checked).
@@ -50,7 +50,7 @@ TEST(FaultInjector, ShapesAnswers) {
         EXPECT_TRUE(echo == 0 || GetWord(&r.bytes[2]) == echo) << kind;
     }
 
-    const Answer answer{AnswerKind::Frame, std::vector<std::uint8_t>(36, 0)};
+    const Answer answer{AnswerKind::FrameAnswer, std::vector<std::uint8_t>(36, 0)};
     FaultInjector silentAfter({{SilentAfter, 2, RUN}});
     for (int code : {RUN, GET_RAM, RUN})  // only RUN requests count
         EXPECT_EQ(silentAfter.Apply(code, answer).bytes.size(), 36u);

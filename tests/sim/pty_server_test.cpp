@@ -11,14 +11,12 @@
 #include <fstream>
 
 #include "pty_server.h"
+#include "test_support.h"
 
 namespace sim {
 namespace {
 
-double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
+using testsupport::Now;
 
 // Reads until `count` bytes have come or `seconds` pass.
 std::string ReadFor(int fd, std::size_t count, double seconds) {

@@ -42,7 +42,7 @@ TEST(Responder, AnswerPerCode) {
     for (auto [board, code, zero, bytes] : cases) {
         const Answer a = OnBoard(board).Respond(Req(code, zero ? Words{} : DefaultRecord()));
         ASSERT_EQ(a.bytes.size(), bytes) << "board " << board << " code " << code;
-        EXPECT_EQ(a.kind, bytes == 36  ? AnswerKind::Frame
+        EXPECT_EQ(a.kind, bytes == 36  ? AnswerKind::FrameAnswer
                           : bytes == 0 ? AnswerKind::None
                                        : AnswerKind::Raw);
         EXPECT_TRUE(bytes != 36 ||

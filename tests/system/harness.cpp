@@ -1,7 +1,5 @@
 #include "harness.h"
 
-#include <sys/resource.h>
-
 #include <QApplication>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -31,18 +29,6 @@ std::vector<sim::Answer> ReplayedAnswers(const sim::PtyServer& sensor, const std
     for (const auto& r : sensor.Log())
         answers.push_back(fresh.Respond(r.bytes));
     return answers;
-}
-
-double Now() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-double CpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
-    return seconds(u.ru_utime) + seconds(u.ru_stime);
 }
 
 void ProgramTest::SetUpTestSuite() {

@@ -13,6 +13,7 @@
 
 #include "Tavrix-VarizA152.h"
 #include "pty_server.h"
+#include "test_support.h"
 
 namespace systest {
 
@@ -65,9 +66,7 @@ class ProgramTest : public ::testing::Test {
 // deterministic, so replaying its log gives them again.
 std::vector<sim::Answer> ReplayedAnswers(const sim::PtyServer& sensor, const std::string& options);
 
-// Seconds on a steady clock.
-double Now();
-// CPU seconds (user and system) this process has used.
-double CpuSeconds();
+using testsupport::CpuSeconds;
+using testsupport::Now;
 
 }  // namespace systest

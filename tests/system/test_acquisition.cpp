@@ -63,13 +63,6 @@ class Acquisition : public ProgramTest {
     QObject* timers_ = new QObject;
 };
 
-std::vector<u16> Payload(const unsigned char* frame) {
-    std::vector<u16> words;
-    for (int i = 0; i < PNUM; ++i)
-        words.push_back(WordAt(frame, 4 + 2 * i));
-    return words;
-}
-
 TEST_F(Acquisition, RunDrawsEveryAnswerOnceUntilStopAndKeepsItsHistory) {
     Start("--baud 19200");
     sim::Words ram = sensor().Ram();
@@ -150,13 +143,13 @@ TEST_P(VideoBoards, ReadTheImageByBoardAndSendTheParametersInForce) {
         State expected = p();
         if (i > first) expected.tVal = WordAt(answers[i - cycle].bytes.data(), 4 + 2 * 3);
         CopyVarsToPP(expected);
-        ASSERT_EQ(Payload(log[i].bytes.data()),
+        ASSERT_EQ(testsupport::PayloadWords(log[i].bytes.data()),
                   std::vector<u16>(expected.pp.begin(), expected.pp.end()));
         for (int b = 0; b < c.blocks; ++b) {
             std::vector<u16> want(PNUM, 0);
             want[0] = u16(64 * b), want[1] = c.blocks > 1 && b == c.blocks - 1;
             EXPECT_EQ(log[i + 1 + b].code, c.code);
-            EXPECT_EQ(Payload(log[i + 1 + b].bytes.data()), want);
+            EXPECT_EQ(testsupport::PayloadWords(log[i + 1 + b].bytes.data()), want);
         }
     }
     const auto image = sensor().CurrentImage();

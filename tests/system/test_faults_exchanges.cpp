@@ -1,6 +1,6 @@
 // Faults of the line in the exchanges after start-up: Get, Teach, Reset, Run, Video and the
 // line-image block reads.
-#include "test_faults_suite.h"
+#include "fault_suite.h"
 
 namespace systest::faults {
 namespace {

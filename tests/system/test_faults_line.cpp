@@ -1,6 +1,6 @@
 // Faults of the line itself: a flood of bytes, the other end hanging up, ports missing or held by
 // another program, the port changed under a running loop and the panel closed during a loop.
-#include "test_faults_suite.h"
+#include "fault_suite.h"
 
 namespace systest::faults {
 namespace {

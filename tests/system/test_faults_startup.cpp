@@ -1,5 +1,5 @@
 // Faults of the line during the start-up identification, and ports that cannot be opened.
-#include "test_faults_suite.h"
+#include "fault_suite.h"
 
 namespace systest::faults {
 namespace {

@@ -9,13 +9,6 @@ namespace {
 
 using StartUp = ProgramTest;
 
-std::vector<u16> Payload(const sim::LoggedRequest& r) {
-    std::vector<u16> words;
-    for (int i = 0; i < PNUM; ++i)
-        words.push_back(WordAt(r.bytes.data(), 4 + 2 * i));
-    return words;
-}
-
 TEST_F(StartUp, IdentifiesSensorInOrderWithPausesAndShowsFirmwareText) {
     StartSensor("--baud 19200 --firmware V1.52-board0 --sensor 1 --subpixel 8192 --pix-end 1024");
     StartProgram();
@@ -32,11 +25,12 @@ TEST_F(StartUp, IdentifiesSensorInOrderWithPausesAndShowsFirmwareText) {
     panel.corrX1024 = 1024;
     CopyVarsToPP(panel);
     const std::vector<u16> packed(panel.pp.begin(), panel.pp.end());
-    EXPECT_EQ(Payload(log[0]), packed);
-    EXPECT_EQ(Payload(log[1]), packed);  // the line check's echo
-    EXPECT_EQ(Payload(log[2]), packed);
+    EXPECT_EQ(testsupport::PayloadWords(log[0].bytes.data()), packed);
+    EXPECT_EQ(testsupport::PayloadWords(log[1].bytes.data()), packed);  // the line check's echo
+    EXPECT_EQ(testsupport::PayloadWords(log[2].bytes.data()), packed);
     const auto ram = sensor().Ram();
-    EXPECT_EQ(Payload(log[3]), std::vector<u16>(ram.begin(), ram.end()));
+    EXPECT_EQ(testsupport::PayloadWords(log[3].bytes.data()),
+              std::vector<u16>(ram.begin(), ram.end()));
 
     EXPECT_EQ(Status(), "V1.52-board0");
     EXPECT_EQ(p().szVersion, "V1.52-board0");

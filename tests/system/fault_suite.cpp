@@ -1,0 +1,323 @@
+#include "fault_suite.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+
+#include "com232.h"
+#include "gui.h"
+#include "options.h"
+#include "panel_ids.h"
+
+namespace systest::faults {
+namespace {
+
+// clang-format off
+const sim::Words kRecord = {321, 1, 300, 2, 0, 2, 100, 900, 456, 77, 1, 2, 0x2468, 0x1357, 8, 1536};
+const sim::Words kStartValues = {500, 0, 512, 0, 1, 1, 1, 1024, 512, 100, 0, 1, 0, 0, 0, 1024};
+// clang-format on
+
+RowObserver* observer = nullptr;
+constexpr double kUnwritten = -1.0;  // strip-chart history no loop has written
+
+// The toolkit's warnings and errors, counted (and still printed): a dead port must not flood them.
+std::atomic<int> toolkitWarnings{0};
+QtMessageHandler previousHandler = nullptr;
+
+void CountWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg) ++toolkitWarnings;
+    if (previousHandler) previousHandler(type, context, text);
+}
+
+bool Nested(During d) {
+    return d >= During::Get;
+}
+
+bool NoPort(const Row& row) {
+    return !std::string(row.sensor).starts_with("--");
+}
+
+sim::Fault ParsedFault(const std::string& text) {
+    std::string error;
+    const auto fault = sim::ParseFault(text, &error);
+    EXPECT_TRUE(fault.has_value()) << error;
+    return fault.value_or(sim::Fault{});
+}
+
+// How long the row's fault keeps bytes coming after a request.
+double LineBusySeconds(const Row& row) {
+    if (!*row.fault) return 0;
+    const sim::Fault f = ParsedFault(row.fault);
+    return f.kind == sim::FaultKind::Flood || f.kind == sim::FaultKind::Delay ? f.value : 0;
+}
+
+bool StatusMatches(const std::string& expected, const std::string& actual) {
+    for (std::size_t from = 0;;) {
+        const std::size_t bar = expected.find('|', from);
+        if (expected.substr(from, bar - from) == actual) return true;
+        if (bar == std::string::npos) return false;
+        from = bar + 1;
+    }
+}
+
+// Named members, not the packing table: a word packed into the wrong place must show.
+sim::Words RecordOf(const State& s) {
+    return {s.power, s.pMode, s.vThd,   s.anaMode, s.polarity, s.eMode,  s.eBeg,    s.eEnd,
+            s.tVal,  s.tTol,  s.opMode, s.hwMode,  s.para12,   s.para13, s.average, s.corrX1024};
+}
+
+}  // namespace
+
+void SetRowObserver(RowObserver* o) {
+    observer = o;
+}
+
+void FaultTest::SetUp() {
+    ProgramTest::SetUp();
+    previousHandler = qInstallMessageHandler(&CountWarning);
+}
+
+void FaultTest::TearDown() {
+    ProgramTest::TearDown();
+    qInstallMessageHandler(previousHandler);
+    holder_.reset();
+    holderEngine_.reset();
+    if (spare_) spare_->Stop();
+}
+
+void FaultTest::RunRow(const Row& row) {
+    Prepare(row);
+    if (HasFatalFailure()) return;
+    const Outcome outcome = Perform(row);
+    Verify(row, outcome);
+    Recover(row);
+    if (observer) observer->RowDone(row, outcome, !HasFailure());
+}
+
+// Port 2 always has a healthy sensor to change to; port 1 gets the row's sensor.
+void FaultTest::Prepare(const Row& row) {
+    StartSpare();
+    const bool startUp = row.exchange == Exchange::StartUp;
+    std::string options = row.sensor;
+    if (startUp && *row.fault) options += std::string(" --fault ") + row.fault;
+    if (options == "missing") {
+        NoSensor(1);
+    } else {
+        StartSensor(options == "busy" ? kPlain : options, 1);
+        sensor().SetRecords(kRecord, kRecord);
+        if (options == "busy") HoldPort1();
+    }
+    if (startUp) return;
+    StartProgram();
+    p().arrayNORM.fill(kUnwritten);
+    ASSERT_TRUE(NoPort(row) || StateWords() == kRecord) << "start-up did not read the record";
+    if (*row.fault) sensor().SetFaults({ParsedFault(row.fault)});
+}
+
+Outcome FaultTest::Perform(const Row& row) {
+    Outcome o;
+    double lastTick = Now();
+    QTimer ticker, action;  // die with this scope: they cannot fire into a later row
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        o.longestGap = std::max(o.longestGap, Now() - lastTick);
+        lastTick = Now();
+    });
+    ticker.start(50);
+    action.setSingleShot(true);
+    action.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&action, &QTimer::timeout, [&] {
+        o.acted = true;
+        if (observer) observer->ActionStarts();
+        Act(row.during);
+    });
+    if (row.during != During::Nothing) action.start(static_cast<int>(row.at * 1000));
+    toolkitWarnings = 0;
+    if (observer) observer->ExchangeStarts();
+    const double start = Now();
+    static const int kControls[] = {0,          ui::BTNGet,   ui::ButtonTeach, ui::ButtonReset,
+                                    ui::BTNRun, ui::BTNVideo, ui::BTNSend};
+    if (row.exchange == Exchange::StartUp)
+        StartProgram();
+    else
+        Click(kControls[static_cast<int>(row.exchange)]);  // loops run inside the click
+    o.seconds = Now() - start;
+    if (observer) observer->ExchangeEnded();
+    o.longestGap = std::max(o.longestGap, Now() - lastTick);
+    o.status = Nested(row.during) ? nestedStatus_ : Status();
+    return o;
+}
+
+void FaultTest::Verify(const Row& row, const Outcome& o) {
+    EXPECT_TRUE(StatusMatches(row.status, o.status)) << "status \"" << o.status << "\"";
+    EXPECT_GE(o.seconds, row.minSeconds);
+    EXPECT_LE(o.seconds, row.maxSeconds);
+    EXPECT_EQ(o.acted, row.during != During::Nothing) << "the action came too late";
+    EXPECT_EQ(p().stop_flag, 1);
+    for (int id : {ui::BTNRun, ui::BTNVideo, ui::BTNStop})
+        EXPECT_FALSE(Dimmed(id)) << ui::kControlNames[id];
+    EXPECT_LE(toolkitWarnings.load(), 4) << "toolkit warnings";
+    // A line check that failed, or a port that did not open, ends the identification.
+    const bool lineFailed = o.status == kTimeout || o.status == kNotInSync;
+    if (row.exchange == Exchange::StartUp && sensor_ && (lineFailed || NoPort(row))) {
+        EXPECT_EQ(RequestCodes(), std::vector<int>(lineFailed, LINE_CHECK));
+    }
+    ExpectParameters(row);
+    ExpectRunRequestsCarryTheParameters();
+    // A Run the user stopped drew something, and every answer but the one in flight (the history
+    // holds 100).
+    if (row.exchange == Exchange::Run && row.during == During::Stop) {
+        const long wanted = std::max(1L, std::min(RunRequests() - 1, 100L));
+        EXPECT_GE(GroupsDrawn(), wanted) << "answers not drawn";
+    }
+    // The firmware read of a newly chosen port blocks events for up to 2 s.
+    const double allowedGap = row.during == During::ChoosePort2 ? 2.6 : 1.0;
+    EXPECT_TRUE(row.exchange == Exchange::StartUp || o.longestGap < allowedGap)
+        << "events were not processed";
+    const bool portGone = row.during == During::HangUp || row.during == During::ClosePanel;
+    EXPECT_FALSE(portGone && p().rs.IsOpen(1));
+    EXPECT_TRUE(row.during != During::ChoosePort2 ||
+                (p().com == 2 && p().rs.IsOpen(2) && !p().rs.IsOpen(1)));
+}
+
+// Still processing events; then a Get on a healthy sensor (port 2 if port 1 is closed).
+void FaultTest::Recover(const Row& row) {
+    bool fired = false;
+    QTimer::singleShot(20, QCoreApplication::instance(), [&] { fired = true; });
+    EXPECT_TRUE(PumpUntil([&] { return fired; }, 2.0)) << "events are not processed";
+    if (row.during == During::ClosePanel) {
+        EXPECT_EQ(EventLoopResult(), 0) << "closing the panel did not end the program";
+        return;
+    }
+    if (!p().rs.IsOpen(p().com)) {
+        ChoosePort(2);
+        EXPECT_EQ(Status(), kSpareFirmware) << "identification on the new port";
+    }
+    sim::PtyServer& healthy = p().com == 2 ? *spare_ : sensor();
+    healthy.SetFaults({});
+    // Answers still on their way (late, last of a loop, a flood) must not meet the next Get.
+    const bool loop = row.exchange == Exchange::Run || row.exchange == Exchange::Video;
+    Pump(LineBusySeconds(row) + (loop ? 0.5 : 0.1));
+    Click(ui::BTNGet);
+    EXPECT_EQ(Status(), kRecordRead) << "a new exchange after the fault";
+    EXPECT_EQ(StateWords(), healthy.Ram());  // a Teach that reached it changed its setpoint
+}
+
+// Wholly the record or (never read) the start values; a loop may hold a measured setpoint.
+void FaultTest::ExpectParameters(const Row& row) {
+    sim::Words state = StateWords();
+    const bool read = !NoPort(row) && (row.exchange != Exchange::StartUp || state == kRecord);
+    sim::Words wanted = read ? kRecord : kStartValues;
+    if (row.during == During::Teach) wanted[8] = sensor().Ram()[8];  // the taught setpoint
+    if (row.exchange == Exchange::Run || row.exchange == Exchange::Video) state[8] = wanted[8];
+    EXPECT_EQ(state, wanted) << "parameters in the state";
+    sim::Words shown = wanted;
+    shown[12] = shown[13] = 0;  // carried, never shown
+    EXPECT_EQ(PanelWords(), shown) << "parameters on the panel";
+}
+
+// Every measurement request carries the parameters in force, with the setpoint the loop keeps
+// from the sensor's answers: never words of another exchange's answer.
+void FaultTest::ExpectRunRequestsCarryTheParameters() {
+    if (!sensor_) return;
+    const sim::Words ram = sensor().Ram();
+    for (const auto& r : sensor().Log()) {
+        if (r.code != RUN) continue;
+        sim::Words sent{};
+        for (int i = 0; i < PNUM; ++i)
+            sent[i] = WordAt(r.bytes.data(), 4 + 2 * i);
+        const bool setpoint = sent[8] == kRecord[8] || sent[8] == ram[8];
+        sent[8] = kRecord[8];
+        ASSERT_TRUE(setpoint && sent == kRecord) << "a measurement request carried other words";
+    }
+}
+
+void FaultTest::Act(During what) {
+    if (Nested(what)) {
+        static const int kButtons[] = {ui::BTNGet, ui::ButtonTeach, ui::ButtonReset, ui::BTNSend};
+        runsBeforeNested_ = RunRequests();
+        Click(kButtons[static_cast<int>(what) - static_cast<int>(During::Get)]);
+        nestedStatus_ = Status();
+        After(1.0, [this] {
+            EXPECT_GT(RunRequests(), runsBeforeNested_ + 1) << "the loop did not go on";
+            Click(ui::BTNStop);
+        });
+    }
+    if (what == During::Stop) Click(ui::BTNStop);
+    if (what == During::HangUp) sensor().HangUp();
+    if (what == During::ClosePanel) Ctrl(ui::BTNRun)->window()->close();
+    if (what == During::ChoosePort2) ChoosePort(2);
+}
+
+// As the user picks it: the list reports the pick.
+void FaultTest::ChoosePort(int port) {
+    auto* list = CtrlAs<QComboBox>(ui::DropDCom);
+    const int index = list->findData(port);
+    ASSERT_GE(index, 0) << "port " << port << " is not listed";
+    list->setCurrentIndex(index);
+    emit list->activated(index);
+}
+
+// The result of the event loop, which a closed panel must have ended already.
+int FaultTest::EventLoopResult() {
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [this] { engine_->QuitUserInterface(-99); });
+    guard.start(3000);
+    return engine_->RunUserInterface();
+}
+
+void FaultTest::StartSpare() {
+    sim::ServerOptions options;
+    options.baud = 19200;
+    sim::SensorConfig config;
+    config.firmware = kSpareFirmware;
+    config.ram = config.eeprom = kRecord;
+    spare_ = std::make_unique<sim::PtyServer>(config, options);
+    ASSERT_TRUE(spare_->Start()) << spare_->error();
+    setenv("TAVRIX_COM2", spare_->slavePath().c_str(), 1);
+}
+
+// Another program holds port 1's device.
+void FaultTest::HoldPort1() {
+    holderEngine_ = std::make_unique<platform::Engine>();
+    holder_ = std::make_unique<platform::Rs232>(*holderEngine_);
+    ASSERT_EQ(holder_->OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096), 0);
+}
+
+sim::Words FaultTest::StateWords() {
+    return RecordOf(p());
+}
+
+// What the panel shows, read as Send reads it.
+sim::Words FaultTest::PanelWords() {
+    Program shown(*engine_, *ports_);
+    shown.pHandle = p().pHandle;
+    GetPanelValues(shown);
+    return RecordOf(shown);
+}
+
+int FaultTest::GroupsDrawn() {
+    const auto& history = p().arrayNORM;
+    return static_cast<int>(100 - std::count(history.begin(), history.end(), kUnwritten) / 5);
+}
+
+long FaultTest::RunRequests() {
+    const auto codes = RequestCodes();
+    return std::count(codes.begin(), codes.end(), RUN);
+}
+
+TEST_P(FaultTest, Row) {
+    RunRow(GetParam());
+}
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    return info.param.name;
+}
+
+}  // namespace systest::faults
