@@ -169,12 +169,12 @@ Figures Measure(Rig& rig, const std::string& name, int button, long cycles, doub
     f.name = name;
     f.cycles = button == ui::BTNRun ? t.rawGraphs : t.curves;
     const double span = t.lastDrawAt - t.firstDrawAt;
-    f.rateHz = f.cycles > 1 && span > 0 ? (f.cycles - 1) / span : 0;
+    f.rateHz = f.cycles > 1 && span > 0 ? static_cast<double>(f.cycles - 1) / span : 0;
     f.limitHz = limitHz;
     const double n = f.cycles > 0 ? static_cast<double>(f.cycles) : 1.0;
     f.cpuPerCycleMs = cpu / n * 1e3;
     f.coreShare = cpu / wall;
-    f.wakeUpsPerCycle = waits / n;
+    f.wakeUpsPerCycle = static_cast<double>(waits) / n;
     f.processShare = process / wall;
     f.plotPerCycleMs = t.plotSeconds / n * 1e3;
     f.repaintPerCycleMs = (t.replotSeconds + t.paintSeconds) / n * 1e3;
@@ -247,7 +247,7 @@ Figures BareLine(double seconds) {
         ++f.cycles;
     }
     ::close(fd);
-    f.rateHz = f.cycles > 1 ? (f.cycles - 1) / (last - first) : 0;
+    f.rateHz = f.cycles > 1 ? static_cast<double>(f.cycles - 1) / (last - first) : 0;
     return f;
 }
 

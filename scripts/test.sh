@@ -14,7 +14,7 @@ cmake --preset default >/dev/null
 cmake --build --preset default
 ctest --preset default -j2
 
-echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer (built with strict warnings as errors)"
 cmake --preset sanitize >/dev/null
 cmake --build --preset sanitize
 ctest --preset sanitize -j2

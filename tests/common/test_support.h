@@ -23,7 +23,9 @@ inline double CpuSeconds() {
 #if __has_include(<sys/resource.h>)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    const auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
+    };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 #else
     return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;

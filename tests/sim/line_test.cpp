@@ -52,7 +52,7 @@ TEST(FaultInjector, ShapesAnswers) {
 
     const Answer answer{AnswerKind::FrameAnswer, std::vector<std::uint8_t>(36, 0)};
     FaultInjector silentAfter({{SilentAfter, 2, RUN}});
-    for (int code : {RUN, GET_RAM, RUN})  // only RUN requests count
+    for (std::uint16_t code : {RUN, GET_RAM, RUN})  // only RUN requests count
         EXPECT_EQ(silentAfter.Apply(code, answer).bytes.size(), 36u);
     EXPECT_EQ(silentAfter.Apply(RUN, answer).bytes.size(), 0u);
     FaultInjector hangUp({{HangUp, 1}});

@@ -13,7 +13,7 @@ Frame Req(std::uint16_t code, const Words& payload = {}) {
     return MakeFrame(kRequestSync, code, payload);
 }
 
-Words Record(std::initializer_list<std::pair<int, int>> fields) {
+Words Record(std::initializer_list<std::pair<int, std::uint16_t>> fields) {
     Words w = DefaultRecord();
     for (auto [index, value] : fields)
         w[index] = value;
@@ -31,7 +31,7 @@ TEST(Responder, AnswerPerCode) {
     // Board, code, all-zero payload, answer bytes (36: a frame echoing the code; 0: none).
     // Code 11 is a reset on boards 0 and 100, the 256-word image elsewhere when all zero.
     // clang-format off
-    const std::tuple<int, int, bool, std::size_t> cases[] = {
+    const std::tuple<std::uint16_t, std::uint16_t, bool, std::size_t> cases[] = {
         {0, SEND_RAM, false, 36}, {0, GET_RAM, true, 36}, {0, SEND_EEPROM, false, 36},
         {0, GET_EEPROM, true, 36}, {0, LINE_CHECK, false, 36}, {0, TEACH, false, 36},
         {0, GET_VERSION, false, 72}, {400, GET_VERSION, false, 72}, {0, RUN, false, 36},
@@ -91,7 +91,8 @@ TEST(Responder, HardwareProfileImageBlocksAndLog) {
 
     r.Respond(Req(RUN));
     for (std::uint16_t offset : {0, 64, 128, 192, 250}) {
-        const Answer a = r.Respond(Req(GET_DATA64, Words{offset, offset == 192}));
+        const Answer a =
+            r.Respond(Req(GET_DATA64, Words{offset, static_cast<std::uint16_t>(offset == 192)}));
         for (int i = 0; i < kBlockWords; ++i) {
             const std::uint16_t want = offset + i < kImageSamples ? r.image()[offset + i] : 0;
             ASSERT_EQ(GetWord(&a.bytes[2 * i]), want) << offset << "+" << i;
@@ -110,11 +111,12 @@ TEST(Responder, HardwareProfileImageBlocksAndLog) {
 
 TEST(Scene, RunResultAgreesWithTheImage) {
     // Sub-pixel scale, polarity, eMode, threshold.
-    const std::tuple<int, int, int, int> cases[] = {{1024, 1, 0, 512},
-                                                    {1024, 1, 1, 512},
-                                                    {1024, 0, 2, 400},
-                                                    {8192, 1, 3, 512},
-                                                    {2048, 0, 4, 600}};
+    const std::tuple<std::uint16_t, std::uint16_t, std::uint16_t, std::uint16_t> cases[] = {
+        {1024, 1, 0, 512},
+        {1024, 1, 1, 512},
+        {1024, 0, 2, 400},
+        {8192, 1, 3, 512},
+        {2048, 0, 4, 600}};
     for (auto [subpixel, polarity, eMode, vThd] : cases) {
         SensorConfig config;
         config.profile.ccdsubpixel = subpixel;
