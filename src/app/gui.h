@@ -63,5 +63,8 @@ bool ReadParaFromFile(Program& p);
 // Both return kFileOk or the file error of arrayfile.h; a refused file leaves pp and the state.
 platform::FileResult WriteParaFile(Program& p);
 platform::FileResult LoadParaFile(Program& p);
+// The first 16 numbers of the file at `path` as LoadParaFile takes them, into `words` alone
+// (untouched on failure).
+platform::FileResult ReadParaFileWords(const std::string& path, std::array<u16, PNUM>& words);
 // The status text for a file error of arrayfile.h.
 const char* ParaFileErrorText(platform::FileResult code, bool writing);
