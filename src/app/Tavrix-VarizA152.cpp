@@ -1,6 +1,7 @@
 #include "Tavrix-VarizA152.h"
 
 #include "com232.h"
+#include "edit_marks.h"
 #include "gui.h"
 #include "logo.h"
 #include "panel_ids.h"
@@ -91,6 +92,7 @@ int StartProgram(Program& p) {
     InstallCallbacks(p);
     OpenWorkbench(p);
     InitVars(p);
+    OpenEditMarks(p);
     FillPortList(p);
     InitRS232(p, p.com);
     p.rt.DisplayPanel(p.pHandle);
@@ -149,5 +151,6 @@ int CC_BINSW_OpMode(int, int, int event, void* callbackData, int, int) {
     u16 mode = 0;
     p.rt.GetCtrlVal(p.pHandle, ui::BINSW_OpMode, mode);
     p.rt.SetCtrlAttribute(p.pHandle, ui::NUMRightMaxX, ATTR_DIMMED, mode == 1 ? 0 : 1);
+    EditMarksValueChanged(p);
     return 0;
 }

@@ -2,6 +2,7 @@
 // Send, Get and the port selector.
 #include "Tavrix-VarizA152.h"
 #include "com232.h"
+#include "edit_marks.h"
 #include "gui.h"
 #include "panel_ids.h"
 
@@ -38,6 +39,7 @@ int CC_NEDITEdgeLeft(int, int, int event, void* callbackData, int, int) {
     if (v > p.pixE) p.eBeg = v = static_cast<u16>(p.pixE - 1);
     p.rt.SetCtrlVal(p.pHandle, ui::NEDITEdgeLeft, int{v});
     p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 2, v, 1.0);
+    EditMarksValueChanged(p);
     return 0;
 }
 
@@ -50,6 +52,7 @@ int CC_NEDITEdgeRight(int, int, int event, void* callbackData, int, int) {
     if (v < p.pixB) p.eEnd = v = static_cast<u16>(p.pixB + 1);
     p.rt.SetCtrlVal(p.pHandle, ui::NEDITEdgeRight, int{v});
     p.rt.SetGraphCursor(p.pHandle, ui::GRAPHBar, 3, v, 1.0);
+    EditMarksValueChanged(p);
     return 0;
 }
 
@@ -59,6 +62,7 @@ int CC_NEDITTolerance(int, int, int event, void* callbackData, int, int) {
     u16 v = 0;
     p.rt.GetCtrlVal(p.pHandle, ui::NEDITTolerance, v);
     p.rt.SetCtrlVal(p.pHandle, ui::NUMTolerance, int{v});
+    EditMarksValueChanged(p);
     return 0;
 }
 
@@ -69,6 +73,7 @@ int CC_NUMVideoThreshold(int, int, int event, void* callbackData, int, int) {
     p.rt.GetCtrlVal(p.pHandle, ui::NUMVideoThreshold, v);
     p.thdArray.fill(v);
     PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
+    EditMarksValueChanged(p);
     return 0;
 }
 
@@ -80,6 +85,7 @@ int CC_NUMCorr(int, int, int event, void* callbackData, int, int) {
     p.rt.GetCtrlVal(p.pHandle, ui::NUMCorr, corr);
     const double snapped = SnapCorr(corr);
     if (snapped != corr) p.rt.SetCtrlVal(p.pHandle, ui::NUMCorr, snapped);
+    EditMarksValueChanged(p);
     return 0;
 }
 
@@ -127,6 +133,8 @@ int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
     const SentRequest request = WriteRequest(p, p.target == EEPROM ? SEND_EEPROM : SEND_RAM);
     const bool answered = p.nBytesW == FRAME_BYTES && AwaitAnswer(p, request);
     SetStatus(p, answered ? "Line Ok!" : "Timeout-RS-232...");
+    // Only a record the sensor confirmed counts as sent.
+    if (answered) EditMarksReference(p, PackedRecord(p));
     return 0;
 }
 

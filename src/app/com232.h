@@ -75,3 +75,9 @@ bool TakeAnswer(Program& p, const SentRequest& r);
 // Processes events until TakeAnswer succeeds (true) or more than TIMEOUT has passed since the
 // request (false). An answer taken in during the pass that reaches the time-out still counts.
 bool AwaitAnswer(Program& p, const SentRequest& r);
+// Reads the parameter record with GET_RAM or GET_EEPROM into `words` alone: the request carries pp
+// as it stands, and pp, the parameter variables, szReadBuf and rx_flag stay as they are (the
+// request's own bookkeeping, order, tstart, nBytesW and szWriteBuf, is written as for any
+// request). False, with `words` untouched, when the request could not be written or no answer
+// came within TIMEOUT. Processes events while it waits.
+bool ReadRecordOnly(Program& p, int code, std::array<u16, PNUM>& words);

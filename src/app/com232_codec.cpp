@@ -18,9 +18,15 @@ void PutHeader(State& s, unsigned code) {
 
 }  // namespace
 
-void CopyVarsToPP(State& s) {
+std::array<u16, PNUM> PackedRecord(const State& s) {
+    std::array<u16, PNUM> words{};
     for (int i = 0; i < PNUM; ++i)
-        s.pp[i] = s.*kParameterRecord[i].member;
+        words[i] = s.*kParameterRecord[i].member;
+    return words;
+}
+
+void CopyVarsToPP(State& s) {
+    s.pp = PackedRecord(s);
 }
 
 void CopyPPtoVars(State& s) {
@@ -45,6 +51,13 @@ void GetRxBuf(State& s, int count) {
     count = std::clamp(count, 0, PNUM);
     for (int i = 0; i < count; ++i)
         s.pp[i] = WordAt(s.szReadBuf.data(), 4 + 2 * i);
+}
+
+std::array<u16, PNUM> FrameWords(const unsigned char* frame) {
+    std::array<u16, PNUM> words{};
+    for (int i = 0; i < PNUM; ++i)
+        words[i] = WordAt(frame, 4 + 2 * i);
+    return words;
 }
 
 void DecodeBlock(State& s, int start, int words) {

@@ -2,6 +2,7 @@
 // text. Pure functions over the state: no port, no panel.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "state.h"
@@ -29,11 +30,15 @@ inline constexpr int BLOCK256_BYTES = 512;
 // Packs the 16 parameter variables into pp in record order, and back. No limits are applied.
 void CopyVarsToPP(State& s);
 void CopyPPtoVars(State& s);
+// The 16 parameter variables in record order, as CopyVarsToPP packs them.
+std::array<u16, PNUM> PackedRecord(const State& s);
 // Builds the request frame at the start of szWriteBuf: sync word, code (low 16 bits), PNUM words.
 void FillTxBuf(State& s, unsigned code, const u16* words);
 // Decodes `count` payload words (at most PNUM) from szReadBuf bytes 4.. into pp; the header is not
 // looked at.
 void GetRxBuf(State& s, int count);
+// Decodes the 16 payload words of a frame (bytes 4..35); the header is not looked at.
+std::array<u16, PNUM> FrameWords(const unsigned char* frame);
 // Builds a line-image block request at the start of szWriteBuf: payload words 0 and 1 given,
 // the other 14 zero. pp is neither read nor changed.
 void FillBlockRequest(State& s, unsigned code, u16 word0, u16 word1);

@@ -27,16 +27,15 @@ SentRequest WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 wo
     return SentRequest{code, p.tstart, p.tstart + kCrossingBytes * p.rs.ByteSeconds(p.com)};
 }
 
-bool TakeAnswer(Program& p, const SentRequest& r) {
+namespace {
+
+// The answer to `r` if it has come, copied to `frame`; nothing else changes.
+bool TakeFrame(Program& p, const SentRequest& r, FrameBytes& frame) {
     // A frame under way is looked after here too: only a look that finds the line quiet can tell
     // that it was cut short (the receive callback runs on arrivals only).
     if (p.router.FramePending()) PumpReceived(p);
-    FrameBytes frame;
     switch (p.router.Take(r.code, r.sentAt, r.earliest, frame)) {
         case TakeResult::Taken:
-            std::copy(frame.begin(), frame.end(), p.szReadBuf.begin());
-            GetRxBuf(p, PNUM);
-            p.rx_flag = 1;
             return true;
         case TakeResult::TooSoon:
             ShowText(p, "Sensor answered twice - repeated answer dropped!");
@@ -47,13 +46,40 @@ bool TakeAnswer(Program& p, const SentRequest& r) {
     return false;
 }
 
-bool AwaitAnswer(Program& p, const SentRequest& r) {
+// Processes events until `take` succeeds (true) or more than TIMEOUT has passed since the request.
+template <class Take>
+bool Await(Program& p, const SentRequest& r, Take take) {
     for (;;) {
         p.rt.ProcessSystemEvents();
         const bool timedOut = p.rt.Timer() - r.sentAt > TIMEOUT;
-        if (TakeAnswer(p, r)) return true;
+        if (take()) return true;
         if (timedOut) return false;
     }
+}
+
+}  // namespace
+
+bool TakeAnswer(Program& p, const SentRequest& r) {
+    FrameBytes frame;
+    if (!TakeFrame(p, r, frame)) return false;
+    std::copy(frame.begin(), frame.end(), p.szReadBuf.begin());
+    GetRxBuf(p, PNUM);
+    p.rx_flag = 1;
+    return true;
+}
+
+bool AwaitAnswer(Program& p, const SentRequest& r) {
+    return Await(p, r, [&] { return TakeAnswer(p, r); });
+}
+
+bool ReadRecordOnly(Program& p, int code, std::array<u16, PNUM>& words) {
+    const SentRequest request = WriteRequest(p, code);
+    FrameBytes frame;
+    if (p.nBytesW != FRAME_BYTES ||
+        !Await(p, request, [&] { return TakeFrame(p, request, frame); }))
+        return false;
+    words = FrameWords(frame.data());
+    return true;
 }
 
 int CheckComLine(Program& p, int /*port*/) {

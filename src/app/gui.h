@@ -15,8 +15,9 @@ void SetPanelValues(Program& p);
 
 // --- Exchanges with the panel ---
 // Reads the parameter record from the sensor's RAM or EEPROM into the state and shows it; with
-// DATFILE it only shows the state (the caller has loaded the file). False, with the panel left as
-// it is, when no answer came or the target is none of the three.
+// DATFILE it only shows the state (the caller has loaded the file). The record shown is handed to
+// the unsent-edit marks as their reference. False, with the panel left as it is, when no answer
+// came or the target is none of the three.
 bool PushGET(Program& p, int target);
 // The Run loop: shows the strip chart, locks Run and Video, selects RAM, then sends one
 // measurement request (with the parameters packed afresh) after another, each as soon as the
@@ -50,8 +51,9 @@ inline constexpr int LOAD_POPUP = 1;
 // Opens the save or load popup in proj_dir proposing "TAVRpara.dat"; the chosen path goes to
 // file_name. Above 0 when a file was chosen.
 int ParaFilePopup(Program& p, int which);
-// Writes the panel's parameter set to file_name (replacing the file atomically). A failure is
-// reported in the status line and leaves any previous file intact.
+// Writes the panel's parameter set to file_name (replacing the file atomically); what was written
+// is the unsent-edit marks' reference. A failure is reported in the status line and leaves any
+// previous file intact.
 void SendParaToFile(Program& p);
 // Asks for a file and loads its first 16 numbers into pp and the state. True when a file was
 // loaded; a cancelled choice changes nothing, and a file that is missing, not a regular file,
@@ -63,5 +65,8 @@ bool ReadParaFromFile(Program& p);
 // Both return kFileOk or the file error of arrayfile.h; a refused file leaves pp and the state.
 platform::FileResult WriteParaFile(Program& p);
 platform::FileResult LoadParaFile(Program& p);
+// The first 16 numbers of the file at `path` as LoadParaFile takes them, into `words` alone
+// (untouched on failure).
+platform::FileResult ReadParaFileWords(const std::string& path, std::array<u16, PNUM>& words);
 // The status text for a file error of arrayfile.h.
 const char* ParaFileErrorText(platform::FileResult code, bool writing);

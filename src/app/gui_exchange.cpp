@@ -1,5 +1,6 @@
 // The parameter read.
 #include "com232.h"
+#include "edit_marks.h"
 #include "gui.h"
 
 bool PushGET(Program& p, int target) {
@@ -18,6 +19,7 @@ bool PushGET(Program& p, int target) {
         p.szStatus = "Parameter-frame received! - Line Ok!";
     }
     SetPanelValues(p);
+    EditMarksReference(p, p.pp);
     ShowStatus(p);
     return true;
 }

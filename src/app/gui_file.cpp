@@ -4,6 +4,7 @@
 
 #include "arrayfile.h"
 #include "com232.h"
+#include "edit_marks.h"
 #include "gui.h"
 
 using namespace platform;
@@ -49,16 +50,21 @@ FileResult WriteParaFile(Program& p) {
     return ArrayToFile(p.file_name, values, PNUM, 5);
 }
 
-FileResult LoadParaFile(Program& p) {
+FileResult ReadParaFileWords(const std::string& path, std::array<u16, PNUM>& words) {
     std::uint32_t values[PNUM];
-    const FileResult result = FileToArray(p.file_name, values, PNUM);
+    const FileResult result = FileToArray(path, values, PNUM);
     if (result != kFileOk) return result;
     if (std::any_of(values, values + PNUM, [](std::uint32_t v) { return v > 0xFFFF; }))
         return kFileValueTooLarge;
     for (int i = 0; i < PNUM; ++i)
-        p.pp[i] = static_cast<u16>(values[i]);
-    CopyPPtoVars(p);
+        words[i] = static_cast<u16>(values[i]);
     return kFileOk;
+}
+
+FileResult LoadParaFile(Program& p) {
+    const FileResult result = ReadParaFileWords(p.file_name, p.pp);
+    if (result == kFileOk) CopyPPtoVars(p);
+    return result;
 }
 
 void SendParaToFile(Program& p) {
@@ -66,7 +72,10 @@ void SendParaToFile(Program& p) {
     CopyVarsToPP(p);
     const FileResult result = WriteParaFile(p);
     // Shown, not stored: a later refresh must not repeat an old failure.
-    if (result != kFileOk) ShowText(p, ParaFileErrorText(result, true));
+    if (result != kFileOk)
+        ShowText(p, ParaFileErrorText(result, true));
+    else
+        EditMarksReference(p, p.pp);
 }
 
 bool ReadParaFromFile(Program& p) {

@@ -1,6 +1,6 @@
 # The pure logic library's sources (frame codec and reader, panel shapes, array routines,
-# workbench statistics and CSV): no platform at all. The program's build and the fuzz build both
-# take the list from here.
+# workbench statistics and CSV, record comparison): no platform at all. The program's build and
+# the fuzz build both take the list from here.
 set(TAVRIX_LOGIC_SOURCES com232_codec.cpp com232_router.cpp gui_shapes.cpp arrayops.cpp
-    workbench_stats.cpp workbench_csv.cpp)
+    workbench_stats.cpp workbench_csv.cpp record_diff.cpp)
 list(TRANSFORM TAVRIX_LOGIC_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

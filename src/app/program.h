@@ -7,6 +7,7 @@
 
 #include "com232_router.h"
 #include "engine.h"
+#include "record_diff.h"
 #include "rs232.h"
 #include "state.h"
 #include "toolkit.h"
@@ -14,6 +15,11 @@
 struct Workbench;  // workbench.h
 struct WorkbenchCloser {
     void operator()(Workbench* w) const;  // writes what a recording still holds
+};
+
+struct CompareView;  // compare.h
+struct CompareViewCloser {
+    void operator()(CompareView* v) const;
 };
 
 struct Program : State {
@@ -28,6 +34,11 @@ struct Program : State {
     // results in the state; a caller that records measurements hooks in here (empty: nobody).
     std::function<void(Program&)> measured;
     std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
+    // Unsent edits (edit_marks.h): the record last received, sent or loaded, and the words whose
+    // controls are marked as differing from it.
+    RecordWords editReference{};
+    WordMask editMarked;
+    std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
 };
 
 // The Program behind a callback's data pointer.

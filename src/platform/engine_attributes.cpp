@@ -35,6 +35,30 @@ int Background(const QWidget* w) {
     return FromColor(w->palette().color(role));
 }
 
+constexpr const char* kMarkedProperty = "tavrixMarkedPalette";  // the palette before marking
+constexpr const char* kMarkedFillProperty = "tavrixMarkedAutoFill";
+
+// The look before marking is kept whole: a control without a palette of its own gets its
+// inherited one back, so later changes of the window's palette still reach it.
+void SetMarked(QWidget* w, bool on) {
+    const QVariant before = w->property(kMarkedProperty);
+    if (on == before.isValid()) return;
+    if (on) {
+        const bool own = w->testAttribute(Qt::WA_SetPalette);
+        w->setProperty(kMarkedProperty, own ? QVariant(w->palette()) : QVariant(QPalette()));
+        w->setProperty(kMarkedFillProperty, w->autoFillBackground());
+        QPalette pal = w->palette();
+        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+            pal.setColor(role, ToColor(kMarkColor));
+        w->setPalette(pal);
+        w->setAutoFillBackground(true);
+    } else {
+        w->setPalette(before.value<QPalette>());
+        w->setAutoFillBackground(w->property(kMarkedFillProperty).toBool());
+        w->setProperty(kMarkedProperty, QVariant());
+    }
+}
+
 int SetPointSize(QWidget* w, int points) {
     if (points <= 0) return kErrBadValue;
     QFont font = w->font();
@@ -98,6 +122,9 @@ int Engine::SetCtrlAttribute(int panel, int control, int attr, int value) {
         case ATTR_NUM_TRACES:
         case ATTR_STRIP_WINDOW_MODE:
             return SetStripAttribute(w, attr, value);
+        case ATTR_MARKED:
+            SetMarked(w, value != 0);
+            return 0;
         case ATTR_TEXT_FONT:
         case ATTR_ON_TEXT:
         case ATTR_OFF_TEXT:
@@ -129,7 +156,7 @@ int Engine::SetCtrlAttribute(int panel, int control, int attr, const std::string
             binarySwitch->setOffText(text);
         return 0;
     }
-    return attr >= ATTR_DIMMED && attr <= ATTR_STRIP_WINDOW_MODE ? kErrBadValue : kErrNotSupported;
+    return attr >= ATTR_DIMMED && attr <= ATTR_MARKED ? kErrBadValue : kErrNotSupported;
 }
 
 int Engine::GetCtrlAttribute(int panel, int control, int attr, int& value) const {
@@ -162,6 +189,9 @@ int Engine::GetCtrlAttribute(int panel, int control, int attr, int& value) const
         case ATTR_NUM_TRACES:
         case ATTR_STRIP_WINDOW_MODE:
             return GetStripAttribute(w, attr, value);
+        case ATTR_MARKED:
+            value = w->property(kMarkedProperty).isValid() ? 1 : 0;
+            return 0;
         default:
             return kErrNotSupported;
     }

@@ -114,6 +114,10 @@ inline constexpr const char* kControlProperty = "tavrixControl";
 // Marks a text message made by NewCtrl: it resizes itself to its text.
 inline constexpr const char* kTextMessageProperty = "tavrixTextMessage";
 
+// The marking colour of ATTR_MARKED; the compare window tints differing cells in it too, so that
+// one colour means "differs" everywhere.
+inline constexpr int kMarkColor = 0xFFD98A;
+
 // A colour of the program (0xRRGGBB) as Qt takes it.
 inline QColor ToColor(int rgb) {
     return QColor(static_cast<QRgb>(rgb) & 0xFFFFFFu);

@@ -48,6 +48,7 @@ struct WorkbenchPanel::Impl {
     QPointer<QLabel> rate;
     QPointer<QTableWidget> table;
     QPointer<QPushButton> record;
+    QPointer<QLabel> unsent;
     QPointer<QFileDialog> dialog;
 
     Impl(Engine& e, WorkbenchCallback cb, void* d) : engine(e), callback(cb), data(d) {}
@@ -106,6 +107,21 @@ struct WorkbenchPanel::Impl {
             QObject::connect(AddButton(layout, b.name, b.text), &QPushButton::clicked, side,
                              [this, action] { Call(action); });
         }
+        BuildParameterChecks(layout, window);
+    }
+
+    // The parameter checks: unsent values and the compare view.
+    void BuildParameterChecks(QVBoxLayout* layout, QWidget* window) {
+        unsent = new QLabel;
+        unsent->setObjectName(QStringLiteral("WorkbenchUnsent"));
+        layout->addWidget(unsent);
+        QPushButton* compare = AddButton(layout, "WorkbenchCompare", "Compare...");
+        compare->setToolTip(
+            QStringLiteral("Compare the panel with the sensor's RAM and EEPROM (Ctrl+M)"));
+        QObject::connect(compare, &QPushButton::clicked, side,
+                         [this] { Call(WorkbenchAction::Compare); });
+        auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+M")), window);
+        QObject::connect(shortcut, &QShortcut::activated, compare, &QPushButton::click);
     }
 };
 
@@ -159,6 +175,10 @@ void WorkbenchPanel::SizeColumns(const std::vector<std::string>& widest) {
     const QFontMetrics metrics(table->font());
     for (int c = 0; c < static_cast<int>(widest.size()); ++c)
         table->setColumnWidth(c, metrics.horizontalAdvance(QString::fromStdString(widest[c])) + 10);
+}
+
+void WorkbenchPanel::ShowUnsent(const std::string& text) {
+    if (impl_->unsent) impl_->unsent->setText(QString::fromStdString(text));
 }
 
 void WorkbenchPanel::SetRecording(bool on) {

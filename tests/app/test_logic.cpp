@@ -1,9 +1,10 @@
-// Pure program logic: parameter limits, correction factor, bar graph shapes, strip chart groups
-// and the array routines.
+// Pure program logic: parameter limits, correction factor, bar graph shapes, strip chart groups,
+// the array routines and record comparison.
 #include <gtest/gtest.h>
 
 #include "arrayops.h"
 #include "gui_shapes.h"
+#include "record_diff.h"
 
 namespace {
 
@@ -169,3 +170,27 @@ TEST(ArrayOps, ShiftAndCopy) {
 }
 
 }  // namespace
+
+TEST(RecordDiff, TableTintsWhatDiffersFromThePanelAndEepromFromRam) {
+    RecordWords panel{}, ram{}, eeprom{};
+    ram[0] = 1;                 // RAM alone differs from the panel and from EEPROM
+    eeprom[1] = ram[1] = 2;     // both differ from the panel, agree with each other
+    eeprom[2] = 3, ram[2] = 4;  // all three differ
+    const CompareTable t = BuildCompareTable({panel, ram, eeprom, std::nullopt, "File a.dat"});
+    ASSERT_EQ(t.header.size(), 5u);
+    const bool expected[][4] = {{false, true, true, false},  // panel, RAM, EEPROM, file
+                                {false, true, true, false},
+                                {false, true, true, false},
+                                {false, false, false, false}};
+    for (int w = 0; w < 4; ++w)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(t.rows[w][c + 1].differs, expected[w][c]) << "word " << w << " col " << c;
+    EXPECT_EQ(t.rows[0][4].text, "-");
+    EXPECT_EQ(RamEepromSummary(ram, eeprom), "RAM differs from EEPROM in 2 values");
+    eeprom[2] = 4;
+    EXPECT_EQ(RamEepromSummary(ram, eeprom), "RAM differs from EEPROM in 1 value");
+    EXPECT_EQ(RamEepromSummary(ram, ram), "RAM and EEPROM match");
+    EXPECT_EQ(RamEepromSummary(ram, std::nullopt), "RAM and EEPROM not read");
+    EXPECT_EQ(UnsentText(0) + "|" + UnsentText(1) + "|" + UnsentText(3),
+              "No unsent edits|1 value not sent|3 values not sent");
+}

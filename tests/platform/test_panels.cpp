@@ -81,6 +81,22 @@ TEST_F(PanelTest, FrameColourFillsTheBoxAndSwitchTextsChange) {
     EXPECT_EQ(engine->SetCtrlAttribute(panel, ui::NUMPower, ATTR_TEXT_FONT, 3), kErrBadValue);
 }
 
+// Unmarking gives the look back whole, an inherited palette included.
+TEST_F(PanelTest, MarkTintsTheFieldAndGivesItsLookBack) {
+    QWidget* power = control(ui::NUMPower);
+    const QImage before = power->grab().toImage();
+    const bool ownPalette = power->testAttribute(Qt::WA_SetPalette);
+    EXPECT_EQ(engine->SetCtrlAttribute(panel, ui::NUMPower, ATTR_MARKED, 1), 0);
+    int marked = 0;
+    engine->GetCtrlAttribute(panel, ui::NUMPower, ATTR_MARKED, marked);
+    EXPECT_EQ(marked, 1);
+    const QImage tinted = power->grab().toImage();
+    EXPECT_EQ(tinted.pixelColor(tinted.width() / 3, tinted.height() / 2), ToColor(kMarkColor));
+    engine->SetCtrlAttribute(panel, ui::NUMPower, ATTR_MARKED, 0);
+    EXPECT_EQ(power->testAttribute(Qt::WA_SetPalette), ownPalette);
+    EXPECT_EQ(power->grab().toImage(), before);
+}
+
 // The logo's text lines: the font name maps to the application font; the label fits its text.
 TEST_F(PanelTest, NewTextMessageShowsItsWholeText) {
     const int id = engine->NewCtrl(panel, CTRL_TEXT_MSG, "", 35, 300);

@@ -56,6 +56,9 @@ enum Attr : int {
     ATTR_NUM_TRACES,         // int: strip chart trace count
     ATTR_STRIP_WINDOW_MODE,  // int: 1 = each PlotStripChart call replaces the shown window,
                              //      0 = the points are appended and scroll
+    ATTR_MARKED,             // int: 1 tints the control's background in the marking colour
+                             //      (amber: "differs"), 0 gives it back the look it had before;
+                             //      any control. Colours set while marked are lost on unmarking.
 };
 
 // Trace attributes for SetTraceAttribute.

@@ -1,6 +1,7 @@
 // The measurement workbench's side panel at the right edge of the main panel: the answer rate, a
-// table of statistics, the Record toggle (Ctrl+R) and the export buttons; and the exports of the
-// panel's graphs (PNG, PDF, clipboard) through the plot library's own writers.
+// table of statistics, the Record toggle (Ctrl+R) and the export buttons; below them the count of
+// unsent parameter values and the Compare button (Ctrl+M). And the exports of the panel's graphs
+// (PNG, PDF, clipboard) through the plot library's own writers.
 //
 // The panel's file dialogs do not block: a loop that runs meanwhile goes on, and the choice comes
 // back later as a callback. Callbacks run on the user-interface thread, like the engine's.
@@ -21,6 +22,7 @@ enum class WorkbenchAction {
     SavePdf,
     CopyGraphs,
     SaveCsv,
+    Compare,    // the Compare button (mouse or Ctrl+M)
     Cancelled,  // a file dialog was closed without a choice
 };
 
@@ -44,6 +46,8 @@ class WorkbenchPanel {
     // Fixes each column's width to fit the given text (the widest it will show), so refreshes
     // never measure the cells.
     void SizeColumns(const std::vector<std::string>& widest);
+    // The line under the buttons that says how many parameter values are not sent.
+    void ShowUnsent(const std::string& text);
     // Sets the Record toggle without a callback.
     void SetRecording(bool on);
     // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
