@@ -7,6 +7,7 @@
 
 #include "com232_router.h"
 #include "engine.h"
+#include "port_watch.h"
 #include "rs232.h"
 #include "state.h"
 #include "toolkit.h"
@@ -28,6 +29,7 @@ struct Program : State {
     // results in the state; a caller that records measurements hooks in here (empty: nobody).
     std::function<void(Program&)> measured;
     std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
+    PortWatch portWatch;  // the port selector's view of the hardware
 };
 
 // The Program behind a callback's data pointer.
