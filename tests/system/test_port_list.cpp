@@ -1,5 +1,6 @@
 // The port selector follows the hardware: devices that come and go, the chosen device kept
 // whatever its place in the list, and a chosen device that is unplugged.
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <cstdlib>
 
@@ -51,6 +52,8 @@ TEST_F(PortList, DevicesComeAndGoAndTheChoiceStaysWithItsDevice) {
     List()->showPopup();
     EXPECT_TRUE(Listed(secondPath));
     EXPECT_EQ(Chosen(), "COM3  " + third->slavePath());
+    const QString longest = List()->itemText(List()->findData(3));
+    EXPECT_GT(List()->view()->minimumWidth(), List()->fontMetrics().horizontalAdvance(longest));
     List()->hidePopup();
 
     // Without opening the list, the watch sees it go.
