@@ -52,6 +52,7 @@ std::map<std::string, std::string> DescriptionsPresent() {
 // the list like a USB adapter. Windows port names are no paths: they are always listed.
 bool Present(const std::string& device) {
 #ifdef Q_OS_WIN
+    Q_UNUSED(device);
     return true;
 #else
     return device == kSimulatedDevice || QFileInfo::exists(QString::fromStdString(device));

@@ -28,8 +28,9 @@
 // a write has left completely. Bits not in the mask are never reported.
 //
 // Port list: the numbered devices present, each with what the system knows of it (product, maker,
-// serial number); the TAVRIX_COM<n> ports (n = 1..16) while their device exists (a variable with a
-// missing device keeps its number, no other device takes it); the simulated sensor, last.
+// serial number); the TAVRIX_COM<n> ports (n = 1..16) while their device exists (on Windows
+// always; a variable with a missing device keeps its number, no other device takes it); the
+// simulated sensor, last.
 //
 // Hang-up: when the device vanishes or the other end closes (a pulled USB adapter, a closed pty),
 // the port is closed at once; later operations return kComNotOpen, so every wait of the caller
