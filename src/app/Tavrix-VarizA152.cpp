@@ -46,10 +46,7 @@ void InitVars(Program& p) {
 }
 
 void FillPortList(Program& p) {
-    p.rt.ClearListCtrl(p.pHandle, ui::DropDCom);
-    for (const PortEntry& port : p.rs.ListPorts())
-        p.rt.InsertListItem(p.pHandle, ui::DropDCom, -1, port.label, port.number);
-    p.rt.SetCtrlVal(p.pHandle, ui::DropDCom, p.com);
+    StartPortWatch(p);
 }
 
 void InstallCallbacks(Program& p) {
@@ -100,6 +97,7 @@ int StartProgram(Program& p) {
 }
 
 void EndProgram(Program& p) {
+    StopPortWatch(p);
     p.rs.CloseCom(p.com);
     p.rt.DiscardPanel(p.pHandle);
 }

@@ -17,7 +17,8 @@ int StartProgram(Program& p);
 void EndProgram(Program& p);
 void InitVars(Program& p);
 void InstallCallbacks(Program& p);
-// Fills the port selector with the ports that can be chosen and selects `com`.
+// Fills the port selector with the ports that can be chosen, selects `com` and from then on keeps
+// the list up to date with the hardware (port_watch.h).
 void FillPortList(Program& p);
 
 // --- Main and second panel ---
@@ -43,7 +44,8 @@ TAVRIX_CTRL_CALLBACK(CC_ButtonTeach);  // EVENT_COMMIT: teach, then read the rec
 TAVRIX_CTRL_CALLBACK(CC_ButtonReset);  // EVENT_COMMIT: reset the analogue max/min
 TAVRIX_CTRL_CALLBACK(CC_BTNSend);      // EVENT_LEFT_CLICK: record to RAM, EEPROM or file
 TAVRIX_CTRL_CALLBACK(CC_BTNGet);       // EVENT_COMMIT: record from RAM, EEPROM or file
-TAVRIX_CTRL_CALLBACK(CC_DropDCom);     // EVENT_COMMIT and EVENT_VAL_CHANGED: reopen the port
+// EVENT_COMMIT and EVENT_VAL_CHANGED: reopen the port; EVENT_LIST_OPENING: the list looks again
+TAVRIX_CTRL_CALLBACK(CC_DropDCom);
 
 // --- Acquisition ---
 TAVRIX_CTRL_CALLBACK(CC_BTNRun);    // EVENT_COMMIT: the Run loop

@@ -148,8 +148,9 @@ int CC_BTNGet(int, int, int event, void* callbackData, int, int) {
 }
 
 int CC_DropDCom(int, int, int event, void* callbackData, int, int) {
-    if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED) return 0;
     Program& p = ProgramOf(callbackData);
+    PortSelectorEvent(p, event);
+    if (event != EVENT_COMMIT && event != EVENT_VAL_CHANGED) return 0;
     p.stop_flag = 1;
     p.rs.CloseCom(p.com);
     p.rt.GetCtrlVal(p.pHandle, ui::DropDCom, p.com);

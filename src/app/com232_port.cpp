@@ -31,11 +31,19 @@ const char* OpenErrorText(ComResult code) {
         case -4:
             return "Unknown I/0 error";
         case -6:
-            return "No serial port found";
+            return "No serial port found - plug the adapter in, or choose another port";
         case -7:
-            return "Cannot open port";
+            return "Cannot open port - another program holds it: close that program, or choose "
+                   "another port";
         case -13:
             return "Invalid parameter";
+        case -14:
+#ifdef _WIN32
+            return "No permission to open the port - ask the administrator for access to it";
+#else
+            return "No permission to open the port - join the dialout group (sudo usermod -aG "
+                   "dialout $USER), then log in again";
+#endif
         case -99:
             return "Timeout";
         default:

@@ -7,6 +7,7 @@
 
 #include "com232_router.h"
 #include "engine.h"
+#include "port_watch.h"
 #include "record_diff.h"
 #include "rs232.h"
 #include "state.h"
@@ -39,6 +40,7 @@ struct Program : State {
     RecordWords editReference{};
     WordMask editMarked;
     std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
+    PortWatch portWatch;  // the port selector's view of the hardware
 };
 
 // The Program behind a callback's data pointer.

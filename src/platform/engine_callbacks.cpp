@@ -9,6 +9,7 @@
 #include <QSpinBox>
 
 #include "binary_switch.h"
+#include "drop_down_list.h"
 #include "engine_impl.h"
 
 namespace platform {
@@ -108,6 +109,10 @@ void Engine::Impl::wireControl(int panelHandle, int control, QWidget* widget) {
         QObject::connect(combo, &QComboBox::activated, combo, [this, panelHandle, control] {
             dispatchControl(panelHandle, control, EVENT_COMMIT);
         });
+        if (auto* list = dynamic_cast<DropDownList*>(combo))
+            list->SetBeforeOpen([this, panelHandle, control] {
+                dispatchControl(panelHandle, control, EVENT_LIST_OPENING);
+            });
     }
     // The text field inside a numeric control takes the presses aimed at the control.
     if (auto* spinBox = qobject_cast<QAbstractSpinBox*>(widget))

@@ -6,6 +6,7 @@
 
 #include "binary_switch.h"
 #include "decimal_spin_box.h"
+#include "drop_down_list.h"
 #include "engine_impl.h"
 #include "graph_widget.h"
 #include "panel_ids.h"
@@ -28,6 +29,8 @@ class PanelLoader : public QUiLoader {
             widget = new BinarySwitch(parent);
         else if (className == QLatin1String("QDoubleSpinBox"))
             widget = new DecimalSpinBox(parent);
+        else if (className == QLatin1String("QComboBox"))
+            widget = new DropDownList(parent);
         else
             return QUiLoader::createWidget(className, parent, name);
         widget->setObjectName(name);

@@ -6,6 +6,7 @@
 
 #include "engine.h"
 #include "engine_impl.h"
+#include "port_list_watch.h"
 #include "serial_channel.h"
 #include "serial_port_map.h"
 #include "simulated_port.h"
@@ -13,7 +14,7 @@
 namespace platform {
 
 struct Rs232::Impl {
-    explicit Impl(Engine& e) : engine(e) {}
+    explicit Impl(Engine& e) : engine(e), watch(e) {}
 
     SerialChannel* Channel(int port) {
         const auto it = channels.find(port);
@@ -25,6 +26,7 @@ struct Rs232::Impl {
     std::map<int, std::unique_ptr<SerialChannel>> channels;
     std::map<int, double> byteSeconds;  // by port, as last opened
     SimulatedPort simulator;
+    PortListWatch watch;
 };
 
 SerialChannel& Rs232::Impl::MakeChannel(int port) {
@@ -132,7 +134,13 @@ std::string Rs232::DeviceForPort(int port) const {
 }
 
 std::vector<PortEntry> Rs232::ListPorts() const {
-    return ListSerialPorts();
+    std::vector<PortEntry> list = ListSerialPorts();
+    impl_->watch.Given(list);
+    return list;
+}
+
+void Rs232::WatchPorts(PortListCallback callback, void* callbackData) {
+    impl_->watch.Start(callback, callbackData);
 }
 
 }  // namespace platform

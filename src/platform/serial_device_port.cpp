@@ -1,4 +1,5 @@
 // SerialDevice over QSerialPort.
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 
@@ -7,6 +8,9 @@
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace platform {
@@ -19,11 +23,26 @@ QSerialPort::Parity ToParity(int parity) {
                          : QSerialPort::NoParity;
 }
 
-int OpenErrorCode(QSerialPort::SerialPortError error) {
+// The serial library reports a device held by another program (its lock file, or exclusive mode)
+// as a permission error too: only the device's own access rights tell the two apart. On Windows a
+// port has no access rights of its own, so there it always means "held".
+int PermissionErrorCode(const QString& path) {
+#ifdef Q_OS_UNIX
+    const QByteArray name = QFile::encodeName(path);
+    if (::access(name.constData(), R_OK | W_OK) != 0 && errno == EACCES)
+        return kComPermissionDenied;
+#else
+    Q_UNUSED(path);
+#endif
+    return kComCannotOpen;
+}
+
+int OpenErrorCode(QSerialPort::SerialPortError error, const QString& path) {
     switch (error) {
         case QSerialPort::DeviceNotFoundError:
             return kComNoPortFound;
         case QSerialPort::PermissionError:
+            return PermissionErrorCode(path);
         case QSerialPort::OpenError:
             return kComCannotOpen;
         case QSerialPort::UnsupportedOperationError:
@@ -61,7 +80,7 @@ class PortDevice final : public SerialDevice {
         serial_.setReadBufferSize(s.inputQueueSize);
         serial_.clearError();
         if (!serial_.open(QIODevice::ReadWrite)) {
-            const int code = OpenErrorCode(serial_.error());
+            const int code = OpenErrorCode(serial_.error(), DevicePath(path_));
             serial_.clearError();
             return code;
         }

@@ -1,7 +1,9 @@
 #include "serial_port_map.h"
 
+#include <QFileInfo>
 #include <QSerialPortInfo>
 #include <QString>
+#include <QStringList>
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -21,6 +23,40 @@ std::vector<std::string> DevicesPresent() {
         devices.push_back(info.systemLocation().toStdString());
     std::sort(devices.begin(), devices.end());
     return devices;
+}
+
+// Product, maker and serial number, each once (a product text often repeats the maker).
+std::string Description(const QSerialPortInfo& info) {
+    QStringList parts;
+    for (const QString& part : {info.description(), info.manufacturer()})
+        if (!part.isEmpty() && !parts.join(' ').contains(part, Qt::CaseInsensitive)) parts << part;
+    if (!info.serialNumber().isEmpty()) parts << "SN " + info.serialNumber();
+    return parts.join(", ").toStdString();
+}
+
+// What the system knows of each device present, by the device name ports are opened with.
+std::map<std::string, std::string> DescriptionsPresent() {
+    std::map<std::string, std::string> descriptions;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+        const QString device = info.portName();
+#else
+        const QString device = info.systemLocation();
+#endif
+        descriptions[device.toStdString()] = Description(info);
+    }
+    return descriptions;
+}
+
+// A TAVRIX_COM<n> device is listed while it exists, so that a pseudo-terminal comes and goes in
+// the list like a USB adapter. Windows port names are no paths: they are always listed.
+bool Present(const std::string& device) {
+#ifdef Q_OS_WIN
+    Q_UNUSED(device);
+    return true;
+#else
+    return device == kSimulatedDevice || QFileInfo::exists(QString::fromStdString(device));
+#endif
 }
 
 std::string Label(int port, const std::string& device) {
@@ -60,6 +96,7 @@ std::string MapPortToDevice(int port) {
 }
 
 std::vector<PortEntry> ListSerialPorts() {
+    const std::map<std::string, std::string> descriptions = DescriptionsPresent();
     std::map<int, std::string> byNumber;
 #ifdef Q_OS_WIN
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
@@ -67,16 +104,25 @@ std::vector<PortEntry> ListSerialPorts() {
         if (const int n = WindowsPortNumber(name); n > 0) byNumber[n] = name;
     }
 #else
-    const std::vector<std::string> devices = DevicesPresent();
-    for (std::size_t i = 0; i < devices.size(); ++i)
-        byNumber[static_cast<int>(i) + 1] = devices[i];
+    std::size_t i = 0;
+    for (const auto& [device, description] : descriptions)
+        byNumber[static_cast<int>(++i)] = device;
 #endif
-    for (int n = 1; n <= kListedEnvironmentPorts; ++n)
-        if (std::string env = EnvironmentDevice(n); !env.empty()) byNumber[n] = env;
+    for (int n = 1; n <= kListedEnvironmentPorts; ++n) {
+        std::string env = EnvironmentDevice(n);
+        if (env.empty()) continue;
+        if (Present(env))
+            byNumber[n] = env;
+        else
+            byNumber.erase(n);  // the number stays the variable's while its device is away
+    }
 
     std::vector<PortEntry> entries;
-    for (const auto& [number, device] : byNumber)
-        entries.push_back({number, device, Label(number, device)});
+    for (const auto& [number, device] : byNumber) {
+        const auto known = descriptions.find(device);
+        const std::string description = known == descriptions.end() ? "" : known->second;
+        entries.push_back({number, device, Label(number, device), description});
+    }
     entries.push_back({kSimulatedPort, kSimulatedDevice, "Simulated sensor"});
     return entries;
 }

@@ -20,8 +20,8 @@ int WindowsPortNumber(const std::string& name);
 
 // The device of a port number; empty when there is none.
 std::string MapPortToDevice(int port);
-// The numbered devices present, the TAVRIX_COM<n> ports (n = 1..16) and the simulated sensor
-// (last), each once, by number.
+// The numbered devices present with their descriptions, the TAVRIX_COM<n> ports (n = 1..16)
+// whose device exists, and the simulated sensor (last), each once, by number.
 std::vector<PortEntry> ListSerialPorts();
 
 }  // namespace platform

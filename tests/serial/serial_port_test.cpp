@@ -124,21 +124,24 @@ TEST_F(SerialTest, SimulatedPortOpensNoPseudoTerminalAndKeepsItsRecords) {
     EXPECT_EQ(exchange(sim::GET_RAM, 0)[0], 777);
 }
 
+// A TAVRIX_COM<n> device is listed while it exists, as a USB adapter is while plugged in.
 TEST_F(SerialTest, PortNumbersFollowTheEnvironment) {
-    ::setenv("TAVRIX_COM3", "/dev/pts/tavrix-test", 1);
+    auto pty = std::make_unique<RawPty>();
+    ::setenv("TAVRIX_COM3", pty->path.c_str(), 1);
     ::setenv("TAVRIX_COM5", "sim", 1);
-    const auto ports = rs_.ListPorts();
-    ::unsetenv("TAVRIX_COM3");
-    ::unsetenv("TAVRIX_COM5");
     auto label = [&](int n) {
-        for (const PortEntry& e : ports)
+        for (const PortEntry& e : rs_.ListPorts())
             if (e.number == n) return e.label;
         return std::string();
     };
-    EXPECT_EQ(label(3), "COM3  /dev/pts/tavrix-test");
+    EXPECT_EQ(label(3), "COM3  " + pty->path);
     EXPECT_EQ(label(5), "COM5  Simulated sensor");
     EXPECT_EQ(label(kSimulatedPort), "Simulated sensor");
-    EXPECT_EQ(ports.back().number, kSimulatedPort);
+    EXPECT_EQ(rs_.ListPorts().back().number, kSimulatedPort);
+    pty.reset();
+    EXPECT_EQ(label(3), "");
+    ::unsetenv("TAVRIX_COM3");
+    ::unsetenv("TAVRIX_COM5");
 }
 
 // Windows opens COM10 and above only by the device path; the port list reads names both ways.

@@ -1,5 +1,8 @@
 #include "fault_suite.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QTimer>
@@ -89,7 +92,7 @@ void FaultTest::TearDown() {
 
 void FaultTest::RunRow(const Row& row) {
     Prepare(row);
-    if (HasFatalFailure()) return;
+    if (HasFatalFailure() || IsSkipped()) return;
     const Outcome outcome = Perform(row);
     Verify(row, outcome);
     Recover(row);
@@ -105,9 +108,10 @@ void FaultTest::Prepare(const Row& row) {
     if (options == "missing") {
         NoSensor(1);
     } else {
-        StartSensor(options == "busy" ? kPlain : options, 1);
+        StartSensor(NoPort(row) ? kPlain : options, 1);
         sensor().SetRecords(kRecord, kRecord);
         if (options == "busy") HoldPort1();
+        if (options == "forbidden") ForbidPort1();
     }
     if (startUp) return;
     StartProgram();
@@ -284,6 +288,12 @@ void FaultTest::HoldPort1() {
     holderEngine_ = std::make_unique<platform::Engine>();
     holder_ = std::make_unique<platform::Rs232>(*holderEngine_);
     ASSERT_EQ(holder_->OpenComConfig(1, "", 19200, 0, 8, 1, 4096, 4096), 0);
+}
+
+// The device's access rights shut this user out; root is not shut out by them.
+void FaultTest::ForbidPort1() {
+    if (::getuid() == 0) GTEST_SKIP() << "root opens a device whatever its access rights";
+    ASSERT_EQ(::chmod(sensor().slavePath().c_str(), 0), 0);
 }
 
 sim::Words FaultTest::StateWords() {

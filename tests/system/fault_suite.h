@@ -17,7 +17,7 @@ enum class During { Nothing, Stop, HangUp, ClosePanel, ChoosePort2, Get, Teach, 
 
 struct Row {
     const char* name;
-    const char* sensor;  // port 1's sensor options, or "missing" / "busy"
+    const char* sensor;  // port 1's sensor options, or "missing" / "busy" / "forbidden"
     const char* fault;   // switched on right before the exchange ("" none)
     Exchange exchange;
     const char* status;  // alternatives separated by '|'; of the nested exchange, if there is one
@@ -74,6 +74,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
     int EventLoopResult();
     void StartSpare();
     void HoldPort1();
+    void ForbidPort1();
     sim::Words StateWords();
     sim::Words PanelWords();
     long RunRequests();

@@ -6,8 +6,13 @@ namespace {
 
 constexpr const char* kFirmware = "TAVRIX-DIDOR SIM V1.52";
 constexpr const char* kNoVersion = "Error reading firmware-info!";
-constexpr const char* kNoPort = "No serial port found";
-constexpr const char* kPortBusy = "Cannot open port";
+constexpr const char* kNoPort =
+    "No serial port found - plug the adapter in, or choose another port";
+constexpr const char* kPortBusy =
+    "Cannot open port - another program holds it: close that program, or choose another port";
+constexpr const char* kNoRight =
+    "No permission to open the port - join the dialout group (sudo "
+    "usermod -aG dialout $USER), then log in again";
 constexpr Exchange kStartUp = Exchange::StartUp;
 
 // clang-format off
@@ -22,6 +27,7 @@ const Row kRows[] = {
     {"WrongEchoOnHardwareProfile", kPlain,      "wrong-echo=11@10", kStartUp, kFirmware,  1.5, 2.5},
     {"MissingPort",                "missing",   "",                 kStartUp, kNoPort,    0.0, 1.5},
     {"BusyPort",                   "busy",      "",                 kStartUp, kPortBusy,  0.0, 1.5},
+    {"ForbiddenPort",              "forbidden", "",                 kStartUp, kNoRight,   0.0, 1.5},
 };
 // clang-format on
 

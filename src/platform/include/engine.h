@@ -22,6 +22,7 @@ inline constexpr int EVENT_COMMIT = 1;  // value committed, or button released /
 inline constexpr int EVENT_VAL_CHANGED = 2;  // the user changed a value (never for SetCtrlVal)
 inline constexpr int EVENT_LEFT_CLICK = 3;   // left mouse button went down on the control
 inline constexpr int EVENT_CLOSE = 11;  // the panel's close box; the panel stays until discarded
+inline constexpr int EVENT_LIST_OPENING = 20;  // a drop-down list is about to show its items
 //
 // What each control kind reports:
 // - push button: LEFT_CLICK when the left mouse button goes down on it, COMMIT when it is clicked
@@ -32,7 +33,10 @@ inline constexpr int EVENT_CLOSE = 11;  // the panel's close box; the panel stay
 //   change by mouse or keyboard VAL_CHANGED followed by COMMIT.
 // - numeric control or edit: VAL_CHANGED followed by COMMIT once per committed change (arrow step,
 //   Enter, leaving the field), not per keystroke.
-// - drop-down list: one COMMIT when the user picks an item, and no VAL_CHANGED.
+// - drop-down list: one COMMIT when the user picks an item, and no VAL_CHANGED. LIST_OPENING just
+//   before its list opens (mouse or keyboard): the callback may replace the items, and the list
+//   then shows the new ones, as wide as the longest. The closed control cuts a chosen item too
+//   long for it short with "...".
 // - every control: LEFT_CLICK on a left mouse press. Dimmed controls report nothing.
 // - panel: CLOSE from its close box; the window stays open.
 // Callbacks may run nested event loops (ProcessSystemEvents, popups); other callbacks then run

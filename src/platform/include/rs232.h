@@ -27,6 +27,11 @@
 // character arrives while fewer than notifyCount bytes wait; with LWRS_TXEMPTY, with that bit once
 // a write has left completely. Bits not in the mask are never reported.
 //
+// Port list: the numbered devices present, each with what the system knows of it (product, maker,
+// serial number); the TAVRIX_COM<n> ports (n = 1..16) while their device exists (on Windows
+// always; a variable with a missing device keeps its number, no other device takes it); the
+// simulated sensor, last.
+//
 // Hang-up: when the device vanishes or the other end closes (a pulled USB adapter, a closed pty),
 // the port is closed at once; later operations return kComNotOpen, so every wait of the caller
 // ends by its own time-out. No error flood, no busy loop.
@@ -56,7 +61,8 @@ class Rs232 {
     // Returns 0, or: kComInvalidParameter for settings out of range (baud 1..4000000, data bits
     // 5..8, input queue >= 1) before any device is touched; kComInvalidPort when no device has that
     // number; kComNoPortFound when the named device does not exist; kComCannotOpen when another
-    // program (or another port number of this object) holds it, or access is denied.
+    // program (or another port number of this object) holds it; kComPermissionDenied when this
+    // user has no right to read and write the device (Unix; Windows reports a held port instead).
     int OpenComConfig(int port, const std::string& deviceName, long baud, int parity, int dataBits,
                       int stopBits, int inputQueueSize, int outputQueueSize);
     int CloseCom(int port);  // 0, or kComNotOpen when the port is not open
@@ -92,9 +98,16 @@ class Rs232 {
 
     // Device for a port number as described above; empty when there is none.
     std::string DeviceForPort(int port) const;
-    // Ports that can be chosen: the numbered devices present, the TAVRIX_COM<n> ports and the
-    // simulated sensor.
+    // Ports that can be chosen, by number (see "Port list" above).
     std::vector<PortEntry> ListPorts() const;
+    // Watches the port list: about once a second it is looked up again, and `callback` runs when
+    // it differs from the list ListPorts last returned (or, before any, the list when the watch
+    // was installed): a device came or went. It runs only while the program is idle, from the
+    // event loop with no other callback (control, panel, receive) running: an acquisition loop or
+    // an exchange waiting inside a callback never sees it, and a change made meanwhile is reported
+    // at the first idle look after. The watch never touches a port. A new callback replaces the
+    // old one; a null callback stops the watch.
+    void WatchPorts(PortListCallback callback, void* callbackData);
 
     struct Impl;
 

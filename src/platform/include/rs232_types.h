@@ -19,17 +19,24 @@ enum ComResult : int {
     kComNotOpen = -3,            // operation on a port that is not open
     kComIoError = -4,            // read/write failed, or the device went away
     kComNoPortFound = -6,        // the named device does not exist
-    kComCannotOpen = -7,         // device exists but is held or forbidden
+    kComCannotOpen = -7,         // device exists but another program (or port) holds it
     kComInvalidParameter = -13,  // unsupported settings
+    kComPermissionDenied = -14,  // device exists but this user may not open it
     kComTimeout = -99,
 };
 
 using ComCallback = void (*)(int port, int eventMask, void* callbackData);
+using PortListCallback = void (*)(void* callbackData);
 
 struct PortEntry {
     int number;          // port number for OpenComConfig
     std::string device;  // device path or "sim"
     std::string label;   // text for a port list, e.g. "COM1  /dev/ttyUSB0"
+    // What the system knows of the device, e.g. "FT232R USB UART, FTDI, SN A10K2B3C"; empty when
+    // it knows nothing (a pseudo-terminal, the simulated sensor).
+    std::string description = {};
+
+    bool operator==(const PortEntry&) const = default;
 };
 
 }  // namespace platform
