@@ -34,7 +34,7 @@ std::string ReadFor(int fd, std::size_t count, double seconds) {
 
 // Writes `before` (stray bytes), then a request frame unless code is negative.
 void Write(int fd, int code, std::vector<std::uint8_t> before = {}, std::uint16_t word = 0) {
-    const Frame f = MakeFrame(kRequestSync, code, Words{word});
+    const Frame f = MakeFrame(kRequestSync, static_cast<std::uint16_t>(code), Words{word});
     if (code >= 0) before.insert(before.end(), f.begin(), f.end());
     ASSERT_EQ(::write(fd, before.data(), before.size()), std::ssize(before));
 }

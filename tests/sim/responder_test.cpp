@@ -90,7 +90,7 @@ TEST(Responder, HardwareProfileImageBlocksAndLog) {
         EXPECT_EQ(GetWord(&hw.bytes[4 + 2 * i]), expected[i]) << i;
 
     r.Respond(Req(RUN));
-    for (std::uint16_t offset : {0, 64, 128, 192, 250}) {
+    for (std::uint16_t offset : std::initializer_list<std::uint16_t>{0, 64, 128, 192, 250}) {
         const Answer a =
             r.Respond(Req(GET_DATA64, Words{offset, static_cast<std::uint16_t>(offset == 192)}));
         for (int i = 0; i < kBlockWords; ++i) {
