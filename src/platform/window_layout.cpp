@@ -179,7 +179,7 @@ void InstallWindowLayout(QWidget* window) {
         auto* w = qobject_cast<QWidget*>(child);
         if (w == nullptr || w->isWindow()) continue;
         QRect r = w->geometry();
-        r.setBottom(std::min(r.bottom(), contentDesign.height() - 1));  // a side part's full height
+        r.setBottom(std::min(r.bottom(), contentDesign.height() - 1));  // a side panel's full height
         const bool visible = !w->isHidden();
         w->setParent(content);
         w->setGeometry(r);
@@ -199,7 +199,7 @@ void InstallWindowLayout(QWidget* window) {
     layout->addWidget(scroll, 1);
     if (statusRow != nullptr) layout->addWidget(statusRow);
 
-    // The panel file (or a side part) may have fixed the size; the layout now owns it.
+    // The panel file (or a side panel) may have fixed the size; the layout now owns it.
     window->setMinimumSize(kMinimumWindow);
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     RestoreTabChain(chain);

@@ -8,7 +8,7 @@ class QWidget;
 
 namespace platform {
 
-// Call once the panel is complete (its side parts added), before it is first shown. The window
+// Call once the panel is complete (its side panels added), before it is first shown. The window
 // opens at its remembered geometry, or else at the panel's size clamped to the screen's available
 // area; its geometry is remembered (by panel name) each time it is hidden. Later calls do
 // nothing.

@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The program as a screen reader drives it, over AT-SPI: the press actions of Send, Run and Stop
-and the switch's toggle act as clicks, and Stop ends a running loop.
+"""The program as a screen reader drives it, over AT-SPI: the press actions of Send, Get, Run and
+Stop and the toggles of the switch and a radio button act as clicks; Stop ends a running loop.
 
     atspi_press.py PROGRAM    (inside a D-Bus session and an X display; the sensor is simulated)
 """
@@ -77,7 +77,10 @@ def main():
         checked = switch.getState().contains(pyatspi.STATE_CHECKED)
         act(switch, "Toggle")
         wait_for(lambda: switch.getState().contains(pyatspi.STATE_CHECKED) != checked)
-        print("AT-SPI: Send, Get, Run, Stop and the switch act as clicks")
+        eeprom = find(app, pyatspi.ROLE_CHECK_BOX, "Target EEPROM")  # so Qt 6.4 shows radios
+        act(eeprom, "Toggle")
+        wait_for(lambda: eeprom.getState().contains(pyatspi.STATE_CHECKED))
+        print("AT-SPI: Send, Get, Run, Stop, the switch and a radio button act as clicks")
     finally:
         program.terminate()
         program.wait(10)

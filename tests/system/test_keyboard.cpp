@@ -1,18 +1,13 @@
 // The program without a mouse: every control is on the Tab chain in the panel's reading order,
-// every button has a shortcut its tooltip names, Esc stops a running loop, Send works from keys
-// and assistive tools.
-#include <QAbstractSpinBox>
-#include <QAccessible>
-#include <QAccessibleActionInterface>
+// every button has a shortcut its tooltip names, Esc stops a running loop. (Assistive tools:
+// tests/a11y.)
 #include <QApplication>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <map>
 #include <set>
 
-#include "com232_codec.h"
 #include "harness.h"
 #include "panel_ids.h"
 #include "parameter_record.h"
@@ -29,10 +24,6 @@ class Keyboard : public ProgramTest {
         sensor().ClearLog();
     }
     QWidget* Window() const { return Ctrl(ui::BTNRun)->window(); }
-    bool Sent() {
-        return PumpUntil([&] { return !sensor().Log().empty(); }, 1.0) &&
-               sensor().Log().front().code == SEND_RAM;
-    }
 };
 
 // Reading order inside a frame: rows top to bottom (a row is 12 px deep), left to right.
@@ -80,55 +71,20 @@ TEST_F(Keyboard, TabReachesEveryControlInReadingOrderAndButtonsNameTheirShortcut
     }
 }
 
-// Esc stops a loop from inside its own event processing, as the Stop button going down does;
-// so do the space key on Stop and an assistive tool's press.
-TEST_F(Keyboard, EscSpaceAndPressActionStopTheLoopAsTheyComeDown) {
-    const std::vector<std::function<void()>> stops = {
-        [&] { QTest::keyClick(Window(), Qt::Key_Escape); },
-        [&] { QTest::keyPress(Ctrl(ui::BTNStop), Qt::Key_Space); },
-        [&] {
-            QAccessible::queryAccessibleInterface(Ctrl(ui::BTNStop))
-                ->actionInterface()
-                ->doAction(QAccessibleActionInterface::pressAction());
-        },
-    };
-    for (size_t i = 0; i < stops.size(); ++i) {
-        SCOPED_TRACE(i);
-        bool stopped = false, runningAtStop = false;
-        long requestsAtStop = 0;
-        After(0.4, [&] {
-            runningAtStop = Dimmed(ui::BTNRun);
-            stops[i]();
-            requestsAtStop = sensor().RequestCount();
-            stopped = true;
-        });
-        QTest::keyClick(Window(), Qt::Key_F5);  // Run starts as the shortcut's click completes
-        ASSERT_TRUE(PumpUntil([&] { return stopped && !Dimmed(ui::BTNRun); }, 3.0));
-        EXPECT_TRUE(runningAtStop);
-        EXPECT_LE(sensor().RequestCount() - requestsAtStop, 1);  // the exchange under way
-        QTest::keyRelease(Ctrl(ui::BTNStop), Qt::Key_Space);
-        Pump(0.2);
-    }
-}
-
-// F9 and the press action send at once, with a value just typed and not yet committed.
-TEST_F(Keyboard, SendFromKeysAndAssistiveToolsSendsWhatThePanelShows) {
-    auto* power = CtrlAs<QAbstractSpinBox>(ui::NUMPower);
-    power->setFocus();
-    power->selectAll();
-    QTest::keyClicks(power, QStringLiteral("633"));
-    QTest::keyClick(Window(), Qt::Key_F9);
-    ASSERT_TRUE(Sent());
-    EXPECT_EQ(sensor().Ram()[sim::kPower], 633);
-
-    Pump(0.2);  // the shortcut's click completes
-    sensor().ClearLog();
-    QAccessible::queryAccessibleInterface(Ctrl(ui::BTNSend))
-        ->actionInterface()
-        ->doAction(QAccessibleActionInterface::pressAction());
-    EXPECT_TRUE(Sent());
-    Pump(0.2);  // the press action's release
-    EXPECT_EQ(sensor().Log().size(), 1u);
+// Esc stops a loop from inside its own event processing, as the Stop button going down does.
+TEST_F(Keyboard, EscStopsARunningLoopAtOnce) {
+    bool stopped = false, runningAtStop = false;
+    long requestsAtStop = 0;
+    After(0.4, [&] {
+        runningAtStop = Dimmed(ui::BTNRun);
+        QTest::keyClick(Window(), Qt::Key_Escape);
+        requestsAtStop = sensor().RequestCount();
+        stopped = true;
+    });
+    QTest::keyClick(Window(), Qt::Key_F5);  // Run starts as the shortcut's click completes
+    ASSERT_TRUE(PumpUntil([&] { return stopped && !Dimmed(ui::BTNRun); }, 3.0));
+    EXPECT_TRUE(runningAtStop);
+    EXPECT_LE(sensor().RequestCount() - requestsAtStop, 1);  // the exchange under way
 }
 
 }  // namespace
