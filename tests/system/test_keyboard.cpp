@@ -57,13 +57,10 @@ TEST_F(Keyboard, TabReachesEveryControlInReadingOrderAndButtonsNameTheirShortcut
     for (int id = 1; id < ui::kCtrlCount; ++id)
         if (auto* button = qobject_cast<QPushButton*>(Ctrl(id))) {
             SCOPED_TRACE(ui::kControlNames[id]);
+            EXPECT_FALSE(button->shortcut().isEmpty());
             EXPECT_TRUE(keys.insert(button->shortcut()).second);
             EXPECT_TRUE(button->toolTip().contains(button->shortcut().toString()));
         }
-    EXPECT_EQ(Ctrl(ui::BTNRun)->property("shortcut").value<QKeySequence>(),
-              QKeySequence(Qt::Key_F5));
-    EXPECT_EQ(Ctrl(ui::BTNStop)->property("shortcut").value<QKeySequence>(),
-              QKeySequence(Qt::Key_Escape));
     for (const RecordWord& word : kParameterRecord) {
         if (word.control == kNoControl) continue;
         EXPECT_TRUE(Ctrl(word.control)->toolTip().contains(QStringLiteral("range")))
