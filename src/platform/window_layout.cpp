@@ -1,5 +1,6 @@
 #include "window_layout.h"
 
+#include <QChildEvent>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QPointer>
@@ -86,19 +87,48 @@ class Stretcher : public QObject {
     std::vector<Placed> placed_;
 };
 
-// Remembers the window's geometry whenever it is hidden (closed, discarded, program end).
-class GeometryKeeper : public QObject {
+// Keeps its place the panel file gives a widget moved into the scroll area's content.
+void MoveInto(QWidget* content, QWidget* w) {
+    const QRect r = w->geometry();
+    const bool visible = !w->isHidden();
+    w->setParent(content);
+    w->setGeometry(r);
+    w->setVisible(visible);
+}
+
+// Remembers the window's geometry whenever it is hidden (closed, discarded, program end), and
+// moves widgets added to the window later (marks beside controls, say) into the content, where
+// they scroll with the controls they belong to.
+class WindowWatcher : public QObject {
   public:
-    explicit GeometryKeeper(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+    WindowWatcher(QWidget* window, QWidget* content) : QObject(window), content_(content) {
+        window->installEventFilter(this);
+    }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Hide && !event->spontaneous()) {
-            auto* window = static_cast<QWidget*>(watched);
+        auto* window = static_cast<QWidget*>(watched);
+        if (event->type() == QEvent::Hide && !event->spontaneous())
             UserSettings().setValue(GeometryKey(window), window->saveGeometry());
+        if (event->type() == QEvent::ChildAdded) {
+            // The child is still being built: move it once control is back in the event loop.
+            QPointer<QObject> child = static_cast<QChildEvent*>(event)->child();
+            QMetaObject::invokeMethod(
+                this, [this, window, child] { adopt(window, child); }, Qt::QueuedConnection);
         }
         return false;
     }
+
+  private:
+    void adopt(QWidget* window, QObject* child) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w == nullptr || content_.isNull() || w->parentWidget() != window || w->isWindow() ||
+            window->layout()->indexOf(w) >= 0)
+            return;
+        MoveInto(content_, w);
+    }
+
+    QPointer<QWidget> content_;
 };
 
 // The status row keeps the margins and gap the panel file gives it; its line takes the width.
@@ -160,6 +190,33 @@ void SizeToScreen(QWidget* window, QSize design) {
     window->resize(size);
 }
 
+// Moves the window's widgets into a content widget of the given least size, at their places.
+QWidget* TakeContent(QWidget* window, QSize design) {
+    auto* content = new QWidget;
+    content->setObjectName(QLatin1String(kContentName));
+    content->setMinimumSize(design);
+    const QObjectList children = window->children();  // moving them changes the list
+    for (QObject* child : children) {
+        auto* w = qobject_cast<QWidget*>(child);
+        if (w == nullptr || w->isWindow()) continue;
+        QRect r = w->geometry();
+        r.setBottom(std::min(r.bottom(), design.height() - 1));  // a side panel's full height
+        w->setGeometry(r);
+        MoveInto(content, w);
+    }
+    new Stretcher(content, design);
+    return content;
+}
+
+QScrollArea* ScrollAreaFor(QWidget* content) {
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName(QStringLiteral("PanelScrollArea"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    return scroll;
+}
+
 }  // namespace
 
 void InstallWindowLayout(QWidget* window) {
@@ -170,33 +227,11 @@ void InstallWindowLayout(QWidget* window) {
 
     QWidget* statusRow = TakeStatusRow(window);
     const int statusHeight = statusRow != nullptr ? statusRow->sizeHint().height() : 0;
-    const QSize contentDesign(design.width(), design.height() - statusHeight);
-    auto* content = new QWidget;
-    content->setObjectName(QLatin1String(kContentName));
-    content->setMinimumSize(contentDesign);
-    const QObjectList children = window->children();  // moving them changes the list
-    for (QObject* child : children) {
-        auto* w = qobject_cast<QWidget*>(child);
-        if (w == nullptr || w->isWindow()) continue;
-        QRect r = w->geometry();
-        r.setBottom(std::min(r.bottom(), contentDesign.height() - 1));  // a side panel's full height
-        const bool visible = !w->isHidden();
-        w->setParent(content);
-        w->setGeometry(r);
-        w->setVisible(visible);
-    }
-
-    auto* scroll = new QScrollArea;
-    scroll->setObjectName(QStringLiteral("PanelScrollArea"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setWidgetResizable(true);
-    scroll->setWidget(content);
-    new Stretcher(content, contentDesign);
-
+    QWidget* content = TakeContent(window, QSize(design.width(), design.height() - statusHeight));
     auto* layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(scroll, 1);
+    layout->addWidget(ScrollAreaFor(content), 1);
     if (statusRow != nullptr) layout->addWidget(statusRow);
 
     // The panel file (or a side panel) may have fixed the size; the layout now owns it.
@@ -204,7 +239,7 @@ void InstallWindowLayout(QWidget* window) {
     window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     RestoreTabChain(chain);
     SizeToScreen(window, design);
-    new GeometryKeeper(window);
+    new WindowWatcher(window, content);
 }
 
 }  // namespace platform

@@ -8,10 +8,10 @@ class QWidget;
 
 namespace platform {
 
-// Call once the panel is complete (its side panels added), before it is first shown. The window
-// opens at its remembered geometry, or else at the panel's size clamped to the screen's available
-// area; its geometry is remembered (by panel name) each time it is hidden. Later calls do
-// nothing.
+// Call before the panel is first shown; widgets added to the window afterwards move into the
+// content at their positions (once events have been dispatched). The window opens at its
+// remembered geometry, or else at the panel's size clamped to the screen's available area; its
+// geometry is remembered (by panel name) each time it is hidden. Later calls do nothing.
 void InstallWindowLayout(QWidget* window);
 
 }  // namespace platform

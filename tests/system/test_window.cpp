@@ -2,6 +2,7 @@
 // scrolled into view unclipped, the plots take the extra space, and its geometry is remembered
 // in the test's own settings. Run again at 200 % (test_window_hidpi).
 #include <QApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
@@ -65,6 +66,11 @@ TEST_F(Window, OpensWithinTheScreenAndScrollsEveryControlIntoViewOnSmallScreens)
         EXPECT_TRUE(Reachable(At(ui::BTNRun)));
         EXPECT_TRUE(Reachable(At(ui::TEXTStatus)));
     }
+    auto* late = new QLabel(QStringLiteral("mark"), Main());  // added after start-up
+    late->move(500, 400);
+    Pump(0.05);
+    EXPECT_EQ(late->parentWidget(), Main()->findChild<QScrollArea*>()->widget());
+    EXPECT_EQ(late->pos(), QPoint(500, 400));
 }
 
 TEST_F(Window, PlotsTakeTheExtraSpaceAndTheRestKeepsItsPlace) {

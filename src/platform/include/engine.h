@@ -119,7 +119,8 @@ class Engine {
     // Shows and raises the panel. The first time, the panel becomes a resizable window: it opens
     // at its remembered geometry or else at its own size clamped to the screen, its graphs take
     // extra space, a window smaller than the panel scrolls, and its geometry is remembered (user
-    // settings, by panel name) whenever it is hidden. Add side panels before the first display.
+    // settings, by panel name) whenever it is hidden. Widgets added to the window later move, at
+    // their positions, into the scrolled content.
     int DisplayPanel(int panel);
     int HidePanel(int panel);
     int DiscardPanel(int panel);  // destroys the panel; its handle becomes unknown at once
