@@ -8,6 +8,7 @@ packages=(
   libqcustomplot-dev libqcustomplot2.1-qt6
   googletest libgtest-dev
   xvfb xauth
+  dbus-daemon at-spi2-core python3-pyatspi
   clang libclang-rt-14-dev
   clang-format
   ccache

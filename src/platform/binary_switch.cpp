@@ -13,6 +13,7 @@ constexpr int kGap = 4;
 }  // namespace
 
 BinarySwitch::BinarySwitch(QWidget* parent) : QAbstractButton(parent) {
+    installAccessibility();
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);

@@ -1,6 +1,6 @@
 // A two-position switch: value 0 (off) or 1 (on), with its off text left of the switch and its on
-// text right of it. A checkable button underneath: mouse clicks and the space key toggle it and
-// emit clicked(); setChecked() does not.
+// text right of it. A checkable button underneath: mouse clicks, the space key and an assistive
+// tool's press or toggle action toggle it and emit clicked(); setChecked() does not.
 //
 // Panel file properties: offText, onText, value (the initial position, 0 or 1).
 #pragma once
@@ -26,6 +26,9 @@ class BinarySwitch : public QAbstractButton {
     void setOnText(const QString& text);
 
     QSize sizeHint() const override;
+
+    // Makes assistive tools see switches as check boxes (once per process).
+    static void installAccessibility();
     QSize minimumSizeHint() const override { return sizeHint(); }
 
   protected:

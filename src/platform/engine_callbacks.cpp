@@ -1,5 +1,6 @@
 // Callback installation and the translation of widget signals and events into callback events.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QEvent>
@@ -65,6 +66,17 @@ void OnUserChange(Engine::Impl* impl, int panel, int control, Sender* sender, Si
     });
 }
 
+// The mouse moves the focus before its press arrives, which commits a value typed into a numeric
+// control; a shortcut leaves the focus where it is. Committing first lets the action see the
+// value the user sees.
+void CommitPendingEdit() {
+    QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) return;
+    auto* spin = qobject_cast<QAbstractSpinBox*>(focus);
+    if (spin == nullptr) spin = qobject_cast<QAbstractSpinBox*>(focus->parentWidget());
+    if (spin != nullptr) spin->interpretText();
+}
+
 void WatchPress(QObject* object, EventRouter* router, int panel, int control) {
     object->setProperty(kPanelProperty, panel);
     object->setProperty(kControlProperty, control);
@@ -76,10 +88,17 @@ void WatchPress(QObject* object, EventRouter* router, int panel, int control) {
 // Push button: COMMIT when clicked (mouse released on it, or keyboard). Toggle button, radio
 // button, switch and numeric controls: VAL_CHANGED then COMMIT for each user change (SetCtrlVal
 // blocks the signals). Drop-down: one COMMIT when the user picks an item. Every control: LEFT_CLICK
-// when the left mouse button goes down on it (EventRouter).
+// when the left mouse button goes down on it (EventRouter); every button also when it goes down
+// otherwise: the space key, its shortcut, an assistive tool's press action.
 void Engine::Impl::wireControl(int panelHandle, int control, QWidget* widget) {
     WatchPress(widget, &router, panelHandle, control);
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        QObject::connect(button, &QAbstractButton::pressed, button,
+                         [this, panelHandle, control, button] {
+                             if (router.takeMousePress(button)) return;
+                             CommitPendingEdit();
+                             dispatchControl(panelHandle, control, EVENT_LEFT_CLICK);
+                         });
         if (button->isCheckable()) {
             // The state change, not the click: the keyboard and an assistive tool's toggle action
             // change the state without one. A radio button reports being switched on only; the
@@ -120,6 +139,12 @@ void Engine::Impl::wireControl(int panelHandle, int control, QWidget* widget) {
             WatchPress(edit, &router, panelHandle, control);
 }
 
+bool EventRouter::takeMousePress(const QObject* button) {
+    const bool fromMouse = mousePress_ == button;
+    mousePress_ = nullptr;
+    return fromMouse;
+}
+
 bool EventRouter::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Close && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->isWindow()) {
@@ -129,18 +154,32 @@ bool EventRouter::eventFilter(QObject* watched, QEvent* event) {
         impl_.dispatchPanel(panel.toInt(), EVENT_CLOSE);
         return true;
     }
-    if (event->type() == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        const QVariant control = watched->property(kControlProperty);
-        auto* widget = qobject_cast<QWidget*>(watched);
-        if (!control.isValid() || widget == nullptr || !widget->isEnabled()) return false;
-        const unsigned long pumpsBefore = impl_.pumpCount;
-        impl_.dispatchControl(watched->property(kPanelProperty).toInt(), control.toInt(),
-                              EVENT_LEFT_CLICK);
-        // A callback that dispatched events (a wait, a popup) has outlived this press: the button
-        // is released by now, so it must not go down afterwards.
-        return impl_.pumpCount != pumpsBefore;
+    const bool leftButton = (event->type() == QEvent::MouseButtonPress ||
+                             event->type() == QEvent::MouseButtonDblClick ||
+                             event->type() == QEvent::MouseButtonRelease) &&
+                            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
+    if (!leftButton) return false;
+    // A press the button does not take (outside its face) must not mark a later keyboard press.
+    if (event->type() == QEvent::MouseButtonRelease) {
+        mousePress_ = nullptr;
+        return false;
     }
+    const QVariant control = watched->property(kControlProperty);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!control.isValid() || widget == nullptr || !widget->isEnabled()) return false;
+    // Kept: the second press of a double click dispatches nothing, so a double click on Send
+    // sends the parameters once, as it always has.
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        mousePress_ = watched;
+        return false;
+    }
+    const unsigned long pumpsBefore = impl_.pumpCount;
+    impl_.dispatchControl(watched->property(kPanelProperty).toInt(), control.toInt(),
+                          EVENT_LEFT_CLICK);
+    // A callback that dispatched events (a wait, a popup) has outlived this press: the button
+    // is released by now, so it must not go down afterwards.
+    if (impl_.pumpCount != pumpsBefore) return true;
+    mousePress_ = watched;
     return false;
 }
 

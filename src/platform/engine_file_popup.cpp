@@ -7,10 +7,20 @@
 #include <QToolButton>
 
 #include "engine_impl.h"
+#include "settings.h"
 
 namespace platform {
 
 namespace {
+
+constexpr const char* kFolderKey = "files/lastFolder";
+
+// The folder the user chose from last time, where the dialog may leave the program's folder.
+QString StartFolder(const QString& directory, bool restrictDirectory) {
+    if (restrictDirectory) return directory;
+    const QString last = UserSettings().value(QLatin1String(kFolderKey)).toString();
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : directory;
+}
 
 QString AcceptLabel(int button) {
     switch (button) {
@@ -46,7 +56,7 @@ int Engine::FileSelectPopup(const std::string& directory, const std::string& def
                             const std::string& typeList, const std::string& title, int buttonLabel,
                             bool restrictDirectory, bool restrictExtension, bool allowCancel,
                             bool allowMakeDirectory, std::string& path) {
-    const QString startDir = QString::fromStdString(directory);
+    const QString startDir = StartFolder(QString::fromStdString(directory), restrictDirectory);
     const QString pattern = QString::fromStdString(typeList);
     const QString extension = ExtensionOf(pattern);
     const bool load = buttonLabel == VAL_LOAD_BUTTON;
@@ -77,6 +87,7 @@ int Engine::FileSelectPopup(const std::string& directory, const std::string& def
     if (!load && restrictExtension && !extension.isEmpty() &&
         !chosen.endsWith(extension, Qt::CaseInsensitive))
         chosen += extension;
+    UserSettings().setValue(QLatin1String(kFolderKey), QFileInfo(chosen).absolutePath());
     path = chosen.toStdString();
     return QFileInfo::exists(chosen) ? VAL_EXISTING_FILE_SELECTED : VAL_NEW_FILE_SELECTED;
 }

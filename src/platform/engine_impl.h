@@ -36,11 +36,16 @@ class EventRouter : public QObject {
   public:
     explicit EventRouter(Engine::Impl& impl) : impl_(impl) {}
 
+    // True once after the left mouse button went down on `button` and the press event was passed
+    // on to it: the button's pressed() then comes from that press, already dispatched here.
+    bool takeMousePress(const QObject* button);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     Engine::Impl& impl_;
+    QPointer<QObject> mousePress_;
 };
 
 // One running RunUserInterface.

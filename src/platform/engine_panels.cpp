@@ -11,6 +11,7 @@
 #include "graph_widget.h"
 #include "panel_ids.h"
 #include "strip_chart.h"
+#include "window_layout.h"
 
 namespace platform {
 
@@ -74,6 +75,7 @@ int Engine::LoadPanel(int parent, const std::string& file, const std::string& pa
 int Engine::DisplayPanel(int panel) {
     PanelRecord* record = impl_->panel(panel);
     if (record == nullptr) return kErrBadHandle;
+    InstallWindowLayout(record->window);
     record->window->show();
     record->window->raise();
     record->window->activateWindow();

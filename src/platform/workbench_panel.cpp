@@ -10,13 +10,13 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "engine_impl.h"
 #include "plot_base.h"
+#include "settings.h"
 
 namespace platform {
 
@@ -26,10 +26,6 @@ constexpr int kWidth = 470;
 constexpr const char* kFolderKey = "workbench/lastFolder";
 constexpr const char* kRecordOff = "Record (Ctrl+R)";
 constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
-
-QSettings Settings() {
-    return QSettings(QStringLiteral("Tavrix"), QStringLiteral("Tavrix-Didor"));
-}
 
 QPushButton* AddButton(QVBoxLayout* layout, const char* name, const char* text) {
     auto* button = new QPushButton(QString::fromUtf8(text));
@@ -117,10 +113,10 @@ struct WorkbenchPanel::Impl {
         layout->addWidget(unsent);
         QPushButton* compare = AddButton(layout, "WorkbenchCompare", "Compare...");
         compare->setToolTip(
-            QStringLiteral("Compare the panel with the sensor's RAM and EEPROM (Ctrl+M)"));
+            QStringLiteral("Compare the panel with the sensor's RAM and EEPROM (Ctrl+D)"));
         QObject::connect(compare, &QPushButton::clicked, side,
                          [this] { Call(WorkbenchAction::Compare); });
-        auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+M")), window);
+        auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+D")), window);
         QObject::connect(shortcut, &QShortcut::activated, compare, &QPushButton::click);
     }
 };
@@ -195,7 +191,7 @@ bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
         impl_->dialog->raise();
         return false;
     }
-    const QString folder = Settings().value(QLatin1String(kFolderKey)).toString();
+    const QString folder = UserSettings().value(QLatin1String(kFolderKey)).toString();
     auto* dialog = new QFileDialog(impl_->side->window(), QString::fromStdString(title), folder);
     impl_->dialog = dialog;
     dialog->setObjectName(QStringLiteral("WorkbenchFileDialog"));
@@ -209,7 +205,7 @@ bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
                      [impl, forAction](const QString& file) {
                          const QFileInfo chosen(file);
-                         Settings().setValue(QLatin1String(kFolderKey), chosen.absolutePath());
+                         UserSettings().setValue(QLatin1String(kFolderKey), chosen.absolutePath());
                          impl->Call(forAction, chosen.absoluteFilePath().toStdString());
                      });
     QObject::connect(dialog, &QFileDialog::rejected, dialog,

@@ -38,7 +38,7 @@ TEST_F(EventTest, PushButtonMousePressIsLeftClickReleaseOrKeyIsCommit) {
     events.clear();
     QTest::keyClick(button, Qt::Key_Space);
     QTest::mouseClick(button, Qt::RightButton);
-    EXPECT_EQ(events, Codes{EVENT_COMMIT});
+    EXPECT_EQ(events, (Codes{EVENT_LEFT_CLICK, EVENT_COMMIT}));
 
     test::Hook waits{[&](int, int event) {
         events.push_back(event);
@@ -70,7 +70,7 @@ TEST_F(EventTest, TwoPositionControlsReportChangeThenCommit) {
         EXPECT_EQ(value(id), 1 - before);
         events.clear();
         QTest::keyClick(button, Qt::Key_Space);
-        EXPECT_EQ(events, (Codes{EVENT_VAL_CHANGED, EVENT_COMMIT}));
+        EXPECT_EQ(events, (Codes{EVENT_LEFT_CLICK, EVENT_VAL_CHANGED, EVENT_COMMIT}));
         EXPECT_EQ(value(id), before);
     }
 }

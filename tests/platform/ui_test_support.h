@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -17,6 +18,9 @@ namespace test {
 // One application object for the whole test program, kept until exit.
 inline void EnsureToolkit() {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // What the platform remembers goes to this process's own folder, not the user's settings.
+    static QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     static auto* toolkit = new platform::Toolkit;
     ASSERT_TRUE(toolkit->ok());
 }

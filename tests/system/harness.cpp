@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
@@ -32,7 +33,11 @@ std::vector<sim::Answer> ReplayedAnswers(const sim::PtyServer& sensor, const std
 }
 
 void ProgramTest::SetUpTestSuite() {
-    if (toolkit == nullptr) toolkit = new platform::Toolkit();  // lives for the whole process
+    if (toolkit != nullptr) return;
+    // What the program remembers goes to this process's own folder, not the user's settings.
+    static QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    toolkit = new platform::Toolkit();  // lives for the whole process
 }
 
 void ProgramTest::TearDown() {

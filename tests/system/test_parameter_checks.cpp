@@ -92,7 +92,7 @@ TEST_F(ParameterChecks, CompareReadsRamAndEepromIntoTheViewAlone) {
     sensor().ClearLog();
     Window()->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Window()));
-    QTest::keyClick(Window(), Qt::Key_M, Qt::ControlModifier);
+    QTest::keyClick(Window(), Qt::Key_D, Qt::ControlModifier);
 
     EXPECT_EQ(RequestCodes(), (Codes{GET_RAM, GET_EEPROM}));
     EXPECT_EQ(Text("CompareSummary"), "RAM differs from EEPROM in 2 values");

@@ -66,6 +66,15 @@ TEST_F(ParameterFile, PopupsOfferTheDefaultNameInTheProgramDirectory) {
     EXPECT_EQ(Status(), status);
 }
 
+// The popups open where the user last chose a file, not in the program's directory.
+TEST_F(ParameterFile, PopupsOpenInTheFolderChosenLast) {
+    QTemporaryDir other;
+    Through(ui::BTNSend, other.filePath(QStringLiteral("elsewhere.dat")));
+    ASSERT_TRUE(QFile::exists(other.filePath(QStringLiteral("elsewhere.dat"))));
+    const PopupSeen load = Through(ui::BTNGet, "");
+    EXPECT_EQ(load.directory, QDir(other.path()).absolutePath());
+}
+
 // Refused files (short, not numbers, empty, binary) leave the state alone; the saved one loads.
 TEST_F(ParameterFile, SavedRecordComesBackWholeAndBadFilesAreRefused) {
     const Record saved{900,  1,   700, 7, 0,      3,      100,  1000,

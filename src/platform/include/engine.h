@@ -20,17 +20,21 @@ namespace platform {
 // Event codes passed to callbacks.
 inline constexpr int EVENT_COMMIT = 1;  // value committed, or button released / keyboard-pressed
 inline constexpr int EVENT_VAL_CHANGED = 2;  // the user changed a value (never for SetCtrlVal)
-inline constexpr int EVENT_LEFT_CLICK = 3;   // left mouse button went down on the control
+inline constexpr int EVENT_LEFT_CLICK = 3;   // the control went down (mouse, key, assistive tool)
 inline constexpr int EVENT_CLOSE = 11;  // the panel's close box; the panel stays until discarded
 inline constexpr int EVENT_LIST_OPENING = 20;  // a drop-down list is about to show its items
 //
 // What each control kind reports:
-// - push button: LEFT_CLICK when the left mouse button goes down on it, COMMIT when it is clicked
-//   (mouse released on it, or the space key); the keyboard gives no LEFT_CLICK. A LEFT_CLICK
-//   callback that dispatches events (ProcessSystemEvents, a popup) consumes the press: the button
-//   does not go down and the later release gives no COMMIT.
-// - toggle button, radio button, two-position switch: LEFT_CLICK on the mouse press, then for each
-//   change by mouse or keyboard VAL_CHANGED followed by COMMIT.
+// - push button: LEFT_CLICK when it goes down: the left mouse button goes down on it, or the space
+//   key, its shortcut (the panel file's shortcut property) or an assistive tool's press action
+//   presses it, once per press (the second press of a double click gives none). Before a
+//   LEFT_CLICK that is not the mouse's, a value typed into the focused numeric control is
+//   committed, as the focus change of a mouse press would. COMMIT when it is clicked (mouse
+//   released on it, the key released, shortly after a shortcut or press action). A LEFT_CLICK
+//   callback that dispatches events (ProcessSystemEvents, a popup) consumes a mouse press: the
+//   button does not go down and the later release gives no COMMIT.
+// - toggle button, radio button, two-position switch: LEFT_CLICK as a push button, then for each
+//   change by mouse, keyboard or assistive tool VAL_CHANGED followed by COMMIT.
 // - numeric control or edit: VAL_CHANGED followed by COMMIT once per committed change (arrow step,
 //   Enter, leaving the field), not per keystroke.
 // - drop-down list: one COMMIT when the user picks an item, and no VAL_CHANGED. LIST_OPENING just
@@ -119,7 +123,12 @@ class Engine {
     // Returns a handle > 0, kErrNoFile when the file is missing or unreadable, kErrNoPanel when
     // the file lacks the panel. parent 0 makes a top-level window.
     int LoadPanel(int parent, const std::string& file, const std::string& panelName);
-    int DisplayPanel(int panel);  // shows and raises the panel
+    // Shows and raises the panel. The first time, the panel becomes a resizable window: it opens
+    // at its remembered geometry or else at its own size clamped to the screen, its graphs take
+    // extra space, a window smaller than the panel scrolls, and its geometry is remembered (user
+    // settings, by panel name) whenever it is hidden. Widgets added to the window later move, at
+    // their positions, into the scrolled content.
+    int DisplayPanel(int panel);
     int HidePanel(int panel);
     int DiscardPanel(int panel);  // destroys the panel; its handle becomes unknown at once
     int InstallPanelCallback(int panel, PanelCallback cb, void* callbackData);
@@ -214,10 +223,12 @@ class Engine {
     std::string GetProjectDir() const;
 
     // --- File popup ---------------------------------------------------------------------------
-    // Modal file dialog opening in `directory` with `defaultName` proposed. typeList is a pattern
-    // such as "*.dat"; restrictExtension keeps only those files and appends the extension to a
-    // typed name that lacks it. Returns VAL_NO_FILE_SELECTED on cancel, VAL_EXISTING_FILE_SELECTED
-    // or VAL_NEW_FILE_SELECTED with the absolute path in `path` (untouched on cancel). Load
+    // Modal file dialog opening in the folder last chosen from (remembered between runs), or in
+    // `directory` when there is none or restrictDirectory holds; `defaultName` is proposed.
+    // typeList is a pattern such as "*.dat"; restrictExtension keeps only those files and appends
+    // the extension to a typed name that lacks it. Returns VAL_NO_FILE_SELECTED on cancel,
+    // VAL_EXISTING_FILE_SELECTED or VAL_NEW_FILE_SELECTED with the absolute path in `path`
+    // (untouched on cancel). Load
     // (VAL_LOAD_BUTTON) accepts existing files only; OK and Save accept new names and replace an
     // existing file without asking. The dialog's object name is "FileSelectPopup".
     int FileSelectPopup(const std::string& directory, const std::string& defaultName,

@@ -1,6 +1,6 @@
 // The measurement workbench's side panel at the right edge of the main panel: the answer rate, a
 // table of statistics, the Record toggle (Ctrl+R) and the export buttons; below them the count of
-// unsent parameter values and the Compare button (Ctrl+M). And the exports of the panel's graphs
+// unsent parameter values and the Compare button (Ctrl+D). And the exports of the panel's graphs
 // (PNG, PDF, clipboard) through the plot library's own writers.
 //
 // The panel's file dialogs do not block: a loop that runs meanwhile goes on, and the choice comes
@@ -22,7 +22,7 @@ enum class WorkbenchAction {
     SavePdf,
     CopyGraphs,
     SaveCsv,
-    Compare,    // the Compare button (mouse or Ctrl+M)
+    Compare,    // the Compare button (mouse or Ctrl+D)
     Cancelled,  // a file dialog was closed without a choice
 };
 
