@@ -10,7 +10,7 @@ using namespace platform;
 namespace {
 
 void Draw(CompareView& v) {
-    const CompareTable table = BuildCompareTable(
+    const CompareGrid table = BuildCompareTable(
         {v.panelWords, v.ram, v.eeprom, v.file, v.fileName.empty() ? "" : "File " + v.fileName});
     std::vector<std::vector<TableCell>> rows;
     for (const auto& row : table.rows) {

@@ -44,8 +44,8 @@ CompareCell Cell(const std::optional<RecordWords>& column, int word, bool differ
 
 }  // namespace
 
-CompareTable BuildCompareTable(const CompareInput& in) {
-    CompareTable table;
+CompareGrid BuildCompareTable(const CompareInput& in) {
+    CompareGrid table;
     table.header = {"Word", "Panel", "Sensor RAM", "Sensor EEPROM"};
     const bool withFile = !in.fileTitle.empty();
     if (withFile) table.header.push_back(in.fileTitle);

@@ -36,11 +36,11 @@ struct CompareCell {
     std::string text;
     bool differs = false;
 };
-struct CompareTable {
+struct CompareGrid {
     std::vector<std::string> header;             // "Word", "Panel", "Sensor RAM", ...
     std::vector<std::vector<CompareCell>> rows;  // per word: its name, then a cell per column
 };
 // One row per word. A cell differs when its word differs from the panel's; an EEPROM cell also
 // when it differs from RAM's. A column not read shows "-" and nothing differs in it. The file
 // column is there only when fileTitle is given.
-CompareTable BuildCompareTable(const CompareInput& in);
+CompareGrid BuildCompareTable(const CompareInput& in);

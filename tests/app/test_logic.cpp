@@ -176,7 +176,7 @@ TEST(RecordDiff, TableTintsWhatDiffersFromThePanelAndEepromFromRam) {
     ram[0] = 1;                 // RAM alone differs from the panel and from EEPROM
     eeprom[1] = ram[1] = 2;     // both differ from the panel, agree with each other
     eeprom[2] = 3, ram[2] = 4;  // all three differ
-    const CompareTable t = BuildCompareTable({panel, ram, eeprom, std::nullopt, "File a.dat"});
+    const CompareGrid t = BuildCompareTable({panel, ram, eeprom, std::nullopt, "File a.dat"});
     ASSERT_EQ(t.header.size(), 5u);
     const bool expected[][4] = {{false, true, true, false},  // panel, RAM, EEPROM, file
                                 {false, true, true, false},

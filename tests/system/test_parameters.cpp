@@ -50,13 +50,13 @@ TEST_F(Parameters, GetThenSendChangesOnlyOutOfRangeWords) {
                              {kCorrX1024, ui::NUMCorr, 65535, 65535}};
     for (auto [word, ctrl, in, out] : limits) {
         Record sent = sim::DefaultRecord();
-        sent[kPara12] = 0xBEEF, sent[sim::kPara13] = 0xFFFF, sent[word] = in;
+        sent[kPara12] = 0xBEEF, sent[sim::kPara13] = 0xFFFF, sent[word] = static_cast<u16>(in);
         sensor().SetRecords(sent, sensor().Eeprom());
         Click(ui::BTNGet);
         EXPECT_EQ(p().pp, sent);
         EXPECT_EQ(Shown(ctrl), word == kCorrX1024 ? out / 1024.0 : out) << in;
         SendAndWait();
-        sent[word] = out;
+        sent[word] = static_cast<u16>(out);
         EXPECT_EQ(sensor().Ram(), sent) << "word " << word << " sent " << in;
     }
     // The correction factor reads either decimal mark and snaps to what the sensor can hold.

@@ -57,8 +57,8 @@ TEST_F(Shell, StartValuesBandAndCursorsComeFromThePanel) {
     EXPECT_TRUE(foundBand) << "green band 412..612 from tVal 512 and tTol 100";
     // Without a sensor the axes span the start-up range, so band and cursors are in view.
     for (int id : {ui::GRAPHBar, ui::GRAPHVideo}) {
-        const QCPRange x = CtrlAs<QCustomPlot>(id)->xAxis->range();
-        EXPECT_TRUE(x.lower <= 1 && x.upper >= 1024) << ui::kControlNames[id];
+        const QCPRange axis = CtrlAs<QCustomPlot>(id)->xAxis->range();
+        EXPECT_TRUE(axis.lower <= 1 && axis.upper >= 1024) << ui::kControlNames[id];
     }
 }
 

@@ -138,7 +138,7 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
     double sum = 0;
     for (auto v : values)
         sum += v;
-    EXPECT_NEAR(total.mean, sum / n, 1e-6);
+    EXPECT_NEAR(total.mean, sum / static_cast<double>(n), 1e-6);
 
     // Video adds the line image of each recorded cycle in the second file.
     ASSERT_TRUE(StartRecording(p(), File("video.csv")));
@@ -193,7 +193,7 @@ TEST_F(WorkbenchTest, AKilledWriterLeavesWholeRows) {
         recorder.Start(path, "# killed\r\n", 0);
         MeasurementRow row;
         for (long k = 1;; ++k) {
-            row.cycle = k, row.seconds = k * 0.01;
+            row.cycle = k, row.seconds = static_cast<double>(k) * 0.01;
             recorder.AddMeasurement(MeasurementLine(row), row.seconds);
         }
     }
