@@ -48,7 +48,7 @@ PY
         result=missed first=""
     else
         result=caught
-        first=$(grep -m1 -E '\((Failed|Timeout|Subprocess)' <<<"$out" | sed -E 's/.*: ([^ ]+) .*/\1/')
+        first=$(grep -m1 -E '\((Failed|Timeout|Subprocess)' <<<"$out" | sed -E 's/.* - ([^ ]+) .*/\1/')
         caught=$((caught + 1))
     fi
     git checkout -- "$file"

@@ -49,6 +49,19 @@ State BarState() {
     return s;
 }
 
+// The answer's words in wire order, read back by name: a swapped pair shows in the displays.
+TEST(RunResult, WordsLandInTheirNamedMembers) {
+    State s;
+    for (int i = 0; i < PNUM; ++i)
+        s.pp[i] = static_cast<u16>(100 + i);
+    CopyRunResult(s);
+    const std::vector<u16> named = {s.Ledge,   s.Redge,    s.Mvalue, s.tVal,     s.tol,    s.pix1,
+                                    s.edcnt,   s.mvstart,  s.mvend,  s.peakD,    s.anaMax, s.anaMin,
+                                    s.leftMax, s.rightMax, s.in0,    s.rightMaxX};
+    for (int i = 0; i < PNUM; ++i)
+        EXPECT_EQ(named[i], 100 + i) << "word " << i;
+}
+
 TEST(BarGraph, MeasuredPositionByEdgeModeAndClamps) {
     struct Case {
         u16 eMode, Ledge, Redge, pixB, pixE;
