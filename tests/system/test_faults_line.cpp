@@ -21,7 +21,7 @@ const Row kRows[] = {
     {"FloodOnGet",             kPlain,    "flood=1@2",   kGet,    kTimeout,       1.5, 3.5},
     {"HangUpDuringRun",        kPaced,    "",            kRun,    kLoopTimeout,   1.8, 4.5,
      kHangUp, 0.5},
-    {"HangUpDuringVideo",      kPaced,    "",            kVideo,  kLoopTimeout,   2.0, 10.0,
+    {"HangUpDuringVideo",      kPaced,    "",            kVideo,  kLoopTimeout,   1.8, 10.0,
      kHangUp, 0.5},
     {"RunOnMissingPort",       "missing", "",            kRun,    kLoopTimeout,   1.5, 3.5},
     {"GetOnBusyPort",          "busy",    "",            kGet,    kTimeout,       1.5, 3.5},
