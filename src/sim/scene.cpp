@@ -99,10 +99,10 @@ std::uint16_t MeasuredValue(int eMode, const Edges& e, std::uint16_t ledge, std:
         case 1:
             return e.count == 2 ? redge : 0;
         case 2:
-            return e.count == 2 ? static_cast<std::uint16_t>(redge - ledge) : 0;
+            return static_cast<std::uint16_t>(e.count == 2 ? redge - ledge : 0);
         case 3:
         case 4:
-            return e.count == 2 ? static_cast<std::uint16_t>((ledge + redge) / 2) : 0;
+            return static_cast<std::uint16_t>(e.count == 2 ? (ledge + redge) / 2 : 0);
         default:
             return 0;
     }
