@@ -41,10 +41,10 @@ mkdir -p "$out"
 cp -u /usr/include/qcustomplot.h "$out/"
 flags=(-std=c++20 -Wall -Wextra -Werror -Winvalid-pch -isystem "$qt" -isystem "$out")
 for m in QtCore QtGui QtWidgets QtPrintSupport QtUiTools QtSerialPort; do flags+=(-isystem "$qt/$m"); done
-for d in src/sim src/ui src/platform src/app; do flags+=(-I"$d"); done
+for d in src/sim src/ui src/platform src/platform/include src/app; do flags+=(-I"$d"); done
 # The Qt headers the platform layer uses, precompiled once: most of the time goes
 # into parsing them.
-grep -hoE '#include <(Q[A-Za-z]+|qcustomplot\.h)>' src/platform/*.cpp src/platform/*.h |
+grep -hoE '#include <(Q[A-Za-z]+|qcustomplot\.h)>' src/platform/*.cpp src/platform/*.h src/platform/include/*.h |
     sort -u >"$out/qt_used.h.new"
 cmp -s "$out/qt_used.h.new" "$out/qt_used.h" || mv "$out/qt_used.h.new" "$out/qt_used.h"
 [ "$out/qt_used.h.gch" -nt "$out/qt_used.h" ] ||
