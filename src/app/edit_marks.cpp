@@ -3,7 +3,7 @@
 
 #include "com232_codec.h"
 #include "compare.h"
-#include "gui_shapes.h"
+#include "gui.h"
 #include "panel_ids.h"
 #include "parameter_record.h"
 #include "workbench.h"
@@ -42,16 +42,9 @@ void Compare(Program& p) {
 }  // namespace
 
 RecordWords PanelRecord(const Program& p) {
-    RecordWords words = PackedRecord(p);
-    for (int i = 0; i < PNUM; ++i) {
-        const RecordWord& w = kParameterRecord[i];
-        double corr = 0.0;
-        if (w.shown)
-            p.rt.GetCtrlVal(p.pHandle, w.control, words[i]);
-        else if (w.control == ui::NUMCorr && p.rt.GetCtrlVal(p.pHandle, w.control, corr) == 0)
-            words[i] = CorrToFixed(corr);  // as Send converts it
-    }
-    return words;
+    State shown = p;
+    ReadPanelValues(p, shown);  // as Send reads the panel
+    return PackedRecord(shown);
 }
 
 void OpenEditMarks(Program& p) {

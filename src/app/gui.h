@@ -9,6 +9,8 @@
 // --- Panel value exchange ---
 // Reads every parameter control into its variable, as the controls hold them (no limits).
 void GetPanelValues(Program& p);
+// The same reading into another state: p itself stays as it is.
+void ReadPanelValues(const Program& p, State& into);
 // Applies the parameter limits to the state, writes the controls and redraws the threshold line,
 // the edge cursors, the grey line area and the green tolerance band.
 void SetPanelValues(Program& p);

@@ -13,11 +13,15 @@ constexpr int kGreen = 0x00FF00;
 }  // namespace
 
 void GetPanelValues(Program& p) {
+    ReadPanelValues(p, p);
+}
+
+void ReadPanelValues(const Program& p, State& into) {
     for (const RecordWord& w : kParameterRecord)
-        if (w.shown) p.rt.GetCtrlVal(p.pHandle, w.control, p.*w.member);
+        if (w.shown) p.rt.GetCtrlVal(p.pHandle, w.control, into.*w.member);
     double corr = 0.0;
     p.rt.GetCtrlVal(p.pHandle, ui::NUMCorr, corr);
-    p.corrX1024 = CorrToFixed(corr);
+    into.corrX1024 = CorrToFixed(corr);
 }
 
 void SetPanelValues(Program& p) {
