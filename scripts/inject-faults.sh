@@ -10,12 +10,12 @@ tree="$(dirname "$here")/fault-injection-$(git -C "$here" rev-parse --short "$re
 
 # name | file | line as it is | the faulty line
 faults=$(cat <<'LIST'
-limit-threshold|src/app/gui_shapes.cpp|if (s.vThd > 950) s.vThd = 950;|if (s.vThd > 960) s.vThd = 950;
-band-half-width|src/app/gui_shapes.cpp|halfTol = tol / 2;|halfTol = tol / 3;
-position-clamp|src/app/gui_shapes.cpp|if (position > s.pixE) position = s.pixE;|if (position > s.pixE) position = s.pixE - 1;
-result-order|src/app/gui_shapes.cpp|&s.leftMax, &s.rightMax,|&s.rightMax, &s.leftMax,
-payload-offset|src/app/com232_codec.cpp|s.pp[i] = WordAt(s.szReadBuf.data(), 4 + 2 * i);|s.pp[i] = WordAt(s.szReadBuf.data(), 2 + 2 * i);
-block-offset|src/app/com232_codec.cpp|s.adcbuf[start + i] = WordAt(s.szReadBuf.data(), 2 * i);|s.adcbuf[start + i] = WordAt(s.szReadBuf.data(), 2 * i + 2);
+limit-threshold|src/logic/gui_shapes.cpp|if (s.vThd > 950) s.vThd = 950;|if (s.vThd > 960) s.vThd = 950;
+band-half-width|src/logic/gui_shapes.cpp|halfTol = tol / 2;|halfTol = tol / 3;
+position-clamp|src/logic/gui_shapes.cpp|if (position > s.pixE) position = s.pixE;|if (position > s.pixE) position = s.pixE - 1;
+result-order|src/logic/gui_shapes.cpp|&s.leftMax, &s.rightMax,|&s.rightMax, &s.leftMax,
+payload-offset|src/logic/com232_codec.cpp|s.pp[i] = WordAt(s.szReadBuf.data(), 4 + 2 * i);|s.pp[i] = WordAt(s.szReadBuf.data(), 2 + 2 * i);
+block-offset|src/logic/com232_codec.cpp|s.adcbuf[start + i] = WordAt(s.szReadBuf.data(), 2 * i);|s.adcbuf[start + i] = WordAt(s.szReadBuf.data(), 2 * i + 2);
 file-too-few|src/platform/arrayfile.cpp|if (token == Token::End) return kFileTooFewValues;|if (token == Token::End) break;
 LIST
 )

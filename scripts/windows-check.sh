@@ -41,7 +41,7 @@ mkdir -p "$out"
 cp -u /usr/include/qcustomplot.h "$out/"
 flags=(-std=c++20 -Wall -Wextra -Werror -Winvalid-pch -isystem "$qt" -isystem "$out")
 for m in QtCore QtGui QtWidgets QtPrintSupport QtUiTools QtSerialPort; do flags+=(-isystem "$qt/$m"); done
-for d in src/sim src/ui src/platform src/platform/include src/app; do flags+=(-I"$d"); done
+for d in src/sim src/ui src/platform src/platform/include src/logic src/app src/app/features; do flags+=(-I"$d"); done
 # The Qt headers the platform layer uses, precompiled once: most of the time goes
 # into parsing them.
 grep -hoE '#include <(Q[A-Za-z]+|qcustomplot\.h)>' src/platform/*.cpp src/platform/*.h src/platform/include/*.h |
@@ -69,7 +69,7 @@ check() {
 export -f check inputs_sum
 export CXX_WIN out
 export FLAGS="${flags[*]}"
-sources=$(ls src/platform/*.cpp src/app/*.cpp tools/*.cpp)
+sources=$(ls src/platform/*.cpp src/app/*.cpp src/app/features/*.cpp tools/*.cpp)
 touch "$out/.started"
 printf '%s\n' $sources | xargs -P 2 -I{} bash -c 'flags=($FLAGS); check {}'
 compiled=$(find "$out" -name '*.ok' -newer "$out/.started" | wc -l)

@@ -15,7 +15,7 @@
 #include "program.h"
 #include "workbench_csv.h"
 #include "workbench_panel.h"
-#include "workbench_recorder.h"
+#include "recording_files.h"
 #include "workbench_stats.h"
 
 struct Workbench {

@@ -1,4 +1,4 @@
-#include "workbench_recorder.h"
+#include "recording_files.h"
 
 #include "workbench_csv.h"
 

@@ -1,5 +1,4 @@
-// Starting and ending a recording.
-#include <cstdio>
+// Starting and ending a recording from the Record toggle; recording_files writes the files.
 
 #include "com232.h"
 #include "workbench.h"
