@@ -326,7 +326,9 @@ void FaultTest::ExpectDroppedAnswers(const Row& row) {
     }
     if (!Has(row.fault, "delay-first") || !IsLoop(row.exchange)) return;
     EXPECT_TRUE(PumpUntil([this] { return p().router.LateAnswers() > 0; }, 1.0));
-    if (row.exchange == Exchange::Run) EXPECT_EQ(Status(), kLate);  // after the loop's own text
+    if (row.exchange == Exchange::Run) {
+        EXPECT_EQ(Status(), kLate);  // shown after the loop's own text
+    }
     // The next loop is in step and at full rate: 26.7 Hz on this line.
     Outcome again;
     p().measured = [&again](Program& q) {
