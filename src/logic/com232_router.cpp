@@ -84,7 +84,7 @@ void AnswerRouter::File(const FrameBytes& frame, long long start, double startTi
         if (!lateBlockCounted_) ++late_;
         lateBlockCounted_ = true;
     } else if (synced && code > 0 && code < kSlots) {
-        Orphan();
+        Orphan(code);
     }
     if (synced && code > 0 && code < kSlots) {
         lastFrame_[code] = frame;
@@ -105,14 +105,17 @@ void AnswerRouter::Answer(Request& request, const FrameBytes& frame, double star
                               : std::min(shortestAnswer_, startTime - request.sentAt);
     request.frame = frame;
     request.wait = Wait::Answered;
+    if (code > 0 && code < kSlots) answered_[static_cast<std::size_t>(code)] = true;
     // The sensor answers in order: requests written before this one that timed out never will.
     const long long mark = request.mark;
     std::erase_if(requests_,
                   [&](const Request& r) { return r.wait == Wait::TimedOut && r.mark < mark; });
 }
 
-// A frame of a known code that no request can take: the sensor sent an answer twice.
-void AnswerRouter::Orphan() {
+// A frame that no request can take, of a code that was answered before: the sensor sent an
+// answer twice. One of a code never answered here (a wrong echo) is dropped without a word.
+void AnswerRouter::Orphan(int code) {
+    if (!answered_[static_cast<std::size_t>(code)]) return;
     ++repeated_;
     repeatsSeen_ = true;
 }
@@ -218,6 +221,7 @@ void AnswerRouter::Clear() {
     EndBlock();
     lateBlockEnd_ = 0;
     lastFrame_ = {};
+    answered_ = {};
     gaps_ = {};
     shortestAnswer_ = -1;
     probeIn_ = -1;

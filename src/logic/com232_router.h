@@ -86,7 +86,7 @@ class AnswerRouter {
     void CompleteFrame(double now);
     void File(const FrameBytes& frame, long long start, double startTime, double now);
     void Answer(Request& request, const FrameBytes& frame, double startTime);
-    void Orphan();
+    void Orphan(int code);
     void Expire(double now);
     Request* Oldest(Wait wait, int code, bool synced, long long start);
     bool PartialLooksLikeAnswer() const;
@@ -107,6 +107,7 @@ class AnswerRouter {
     bool lateBlockCounted_ = false;
     std::array<FrameBytes, kSlots> lastFrame_{};
     std::array<double, kSlots> lastFrameEnd_{};
+    std::array<bool, kSlots> answered_{};  // codes that got an answer here
     std::array<double, kGapFrames> gaps_{};
     int gapIndex_ = 0;
     double frameGap_ = 0;  // longest gap inside the frame under way
