@@ -41,7 +41,7 @@ bool Session::Connect(const PortChoice& port, bool needFirmware, std::string& wh
     }
     const Identification& id = p.identified;
     if (id.wrongSync) {
-        why = "another device answers on " + where + ": " + p.szStatus;
+        why = "another device answers on this port, " + where + ": " + p.szStatus;
         return false;
     }
     const char* missing = !id.line      ? "the line check"
