@@ -217,12 +217,12 @@ Footprint TakeFootprint(const std::string& when) {
 
 // What the paced line itself allows here: a bare client that sends the next measurement request
 // as soon as the last answer byte is read, without any drawing. The program cannot beat it.
-Figures BareLine(double seconds) {
+Figures BareLine(double seconds, long baud = kPaced) {
     sim::ServerOptions options;
-    options.baud = kPaced;
+    options.baud = baud;
     sim::PtyServer sensor({}, options);
     Figures f;
-    f.name = "bare client (reference), 19200 baud";
+    f.name = "bare client (reference), " + std::to_string(baud) + " baud";
     f.limitHz = kRunLimitHz;
     if (!sensor.Start()) return f;
     const int fd = ::open(sensor.slavePath().c_str(), O_RDWR | O_NOCTTY);
@@ -282,7 +282,8 @@ void PacedRates(double seconds) {
 
 // Run against a sensor whose clock runs 5 % fast, exact and 5 % slow and that answers the moment
 // a request has arrived, each against its own limit: a request at 19200 baud and an answer at the
-// sensor's pace. The simulated sensor receives at its own pace too, so a fast one may beat it.
+// sensor's pace. The simulated sensor receives at its own pace too, so a fast one may beat it. A
+// bare client before each row shows what the line allows on this machine at the moment.
 void ClockRates(double seconds) {
     constexpr long kUnbounded = 1L << 40;
     struct Clock {
@@ -295,7 +296,10 @@ void ClockRates(double seconds) {
     std::vector<Figures> rows;
     for (const Clock& c : clocks) {
         const double limit = 1.0 / (36.0 / 1920 + 36.0 / (1920 * c.factor));
-        Rig rig(0, std::lround(kPaced * c.factor));
+        const long baud = std::lround(kPaced * c.factor);
+        rows.push_back(BareLine(seconds / 4, baud));  // what this machine's line allows now
+        rows.back().limitHz = limit;
+        Rig rig(0, baud);
         rows.push_back(Measure(rig, c.name, ui::BTNRun, kUnbounded, seconds, limit));
     }
     PrintRates(rows);
