@@ -61,9 +61,11 @@ void RemoveRxCallback(Program& p) {
     p.rs.InstallComCallback(p.com, 0, FRAME_BYTES, p.sync, nullptr, nullptr);
 }
 
-void PumpReceived(Program& p) {
-    // A flooding line delivers without end: one call takes what a few frames' worth of reads
-    // bring and leaves the rest for the next.
+namespace {
+
+// A flooding line delivers without end: one call takes what a few frames' worth of reads bring
+// and leaves the rest for the next.
+void FeedRouter(Program& p) {
     constexpr int kMaxReadsPerCall = 16;
     unsigned char bytes[256];
     for (int reads = 0; reads < kMaxReadsPerCall; ++reads) {
@@ -76,6 +78,18 @@ void PumpReceived(Program& p) {
     }
 }
 
+}  // namespace
+
+// A dropped answer is shown the moment it is dropped, whoever waits (or nobody).
+void PumpReceived(Program& p) {
+    const long repeated = p.router.RepeatedAnswers();
+    const long late = p.router.LateAnswers();
+    FeedRouter(p);
+    if (p.router.RepeatedAnswers() > repeated)
+        ShowText(p, "Sensor answered twice - repeated answer dropped!");
+    if (p.router.LateAnswers() > late) ShowText(p, "Late answer dropped!");
+}
+
 void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
     if (!(eventBits & LWRS_RECEIVE) || callbackData == nullptr) return;
     PumpReceived(*static_cast<Program*>(callbackData));
@@ -83,23 +97,31 @@ void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
 
 namespace {
 
-// Line check, hardware profile, parameter record and firmware text, with 0.1 s pauses.
+// Line check, hardware profile, parameter record and firmware text, with 0.1 s pauses. Notes
+// which answers came.
 void IdentifySensor(Program& p, int port) {
+    Identification& id = p.identified;
     p.ret = CheckComLine(p, port);
+    id.line = p.ret == 1;
+    id.wrongSync = !id.line && p.szStatus == "read error - not sync byte 0xAA!";
     if (p.ret != 1) return;
     p.rt.Delay(0.1);
     p.ret = GetHARDWAREInfo(p);
+    id.profile = p.ret == 1;
     p.rt.Delay(0.1);
     p.target = RAM;
     PushGET(p, RAM);
+    id.record = p.rx_flag == 1;
     p.rt.Delay(0.1);
     p.ret = GetVERSIONInfo(p);
+    id.firmware = p.ret >= VERSION_BYTES;
     if (p.ret < VERSION_BYTES) p.szStatus = "Error reading firmware-info!";
 }
 
 }  // namespace
 
 void InitRS232(Program& p, int port) {
+    p.identified = {};
     p.ret = p.rs.OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096);
     if (p.ret < 0) {
         p.szStatus = OpenErrorText(static_cast<ComResult>(p.ret));

@@ -28,6 +28,7 @@ void BeginLoop(Program& p, LoopKind kind, int shownGraph, int hiddenGraph) {
     p.rt.SetCtrlAttribute(p.pHandle, shownGraph, ATTR_VISIBLE, 1);
     LockAcquisition(p, 1);
     SelectTarget(p, RAM);
+    ProbeLoopForRepeats(p);
 }
 
 // The ending steps: only now may another loop start.
@@ -81,23 +82,8 @@ ExchangeOutcome PushRUN(Program& p) {
 
 namespace {
 
-// Bytes that still arrive after the measurement answer (a repeated answer, say) would be read as
-// the start of the line image: wait until the line has been quiet for a few byte times.
-void AwaitQuietLine(Program& p) {
-    const double quiet = std::max(4 * p.rs.ByteSeconds(p.com), 0.002);
-    const double end = p.rt.Timer() + 2 * FRAME_BYTES * p.rs.ByteSeconds(p.com) + quiet;
-    for (;;) {
-        PumpReceived(p);
-        const double now = p.rt.Timer();
-        if (now > end) return;
-        if (!p.router.FramePending() && now - p.router.LastArrival() > quiet) return;
-        p.rt.ProcessSystemEvents();
-    }
-}
-
 void ReadLineImage(Program& p) {
     p.blockTimedOut = false;
-    AwaitQuietLine(p);
     if (p.pcbtype == 0 || p.pcbtype == 100) {
         ReadData64(p, 0, 0);
         ReadData64(p, 64, 0);

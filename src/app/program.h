@@ -24,12 +24,20 @@ struct CompareViewCloser {
     void operator()(CompareView* v) const;
 };
 
+// Which answers the identification of the port in use got.
+struct Identification {
+    bool line = false;       // the line check, with the answer sync word
+    bool wrongSync = false;  // the line check's answer came without it: another device answers
+    bool profile = false, record = false, firmware = false;
+};
+
 struct Program : State {
     Program(platform::Engine& engine, platform::Rs232& ports) : rt(engine), rs(ports) {}
     platform::Engine& rt;
     platform::Rs232& rs;
 
     AnswerRouter router;         // every frame from the sensor, filed for the exchange it answers
+    Identification identified;   // of the port in use, by InitRS232
     bool loopRunning = false;    // Run or Video, until its ending steps have run
     bool blockTimedOut = false;  // a line-image block of the current Video cycle timed out
     // Who follows the Run and Video loops (the workbench, the command line, ...).

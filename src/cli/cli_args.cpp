@@ -64,16 +64,19 @@ bool AllDigits(const std::string& text) {
     return true;
 }
 
-// "sim", a port number (also written COMn), or else a device path.
+// "sim", a port number from 1 (also written COMn), or a device path, which holds a slash. Anything
+// else is a typing slip, not a port: 0, a leading zero, a sign or a bare word.
 std::optional<PortChoice> ParsePort(const std::string& text) {
     if (text == "sim") return PortChoice{0, ""};
     const bool com = text.size() > 3 && (text.rfind("COM", 0) == 0 || text.rfind("com", 0) == 0);
     const std::string digits = com ? text.substr(3) : text;
     if (AllDigits(digits)) {
-        if (digits.size() > 3 || std::stoi(digits) > kMaxPortNumber) return std::nullopt;
+        if (digits[0] == '0' || digits.size() > 3 || std::stoi(digits) > kMaxPortNumber)
+            return std::nullopt;
         return PortChoice{std::stoi(digits), ""};
     }
-    if (com || text.empty()) return std::nullopt;
+    if (text.find('/') == std::string::npos && text.find('\\') == std::string::npos)
+        return std::nullopt;
     return PortChoice{1, text};
 }
 

@@ -5,8 +5,8 @@ namespace {
 
 constexpr const char* kCommonOptions =
     "\nCommon options:\n"
-    "  --port N|PATH|sim  port N of the window's port selector (default 1), a device path,\n"
-    "                     or the built-in simulated sensor\n"
+    "  --port N|PATH|sim  port N (1-255, also COMN) of the window's port selector (default 1),\n"
+    "                     a device path, or sim: the built-in simulated sensor\n"
     "  --json             machine-readable output\n"
     "  -h, --help         this help\n";
 

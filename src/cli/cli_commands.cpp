@@ -250,8 +250,11 @@ ExitCode RunCommand(const Request& request, std::ostream& out, std::ostream& err
         return Fail(c, ExitCode::FileError, "cannot load the panel file beside the program");
     Inputs inputs;
     if (!PrepareInputs(c, inputs)) return ExitCode::FileError;
-    std::string why;
-    if (!session.Connect(request.port, why)) return Fail(c, ExitCode::NoSensor, why);
+    std::string why, warning;
+    const bool identify = request.command == Command::Identify;
+    if (!session.Connect(request.port, identify, why, warning))
+        return Fail(c, ExitCode::NoSensor, why);
+    if (!warning.empty()) err << "tavrix-cli: warning: " << warning << "\n";
     const ExitCode code = Dispatch(c, inputs);
     session.program().rs.CloseCom(session.program().com);
     return code;

@@ -28,7 +28,8 @@ Session::Session() : ports_(engine_), program_(engine_, ports_) {
     InitVars(p);
 }
 
-bool Session::Connect(const PortChoice& port, std::string& why) {
+bool Session::Connect(const PortChoice& port, bool needFirmware, std::string& why,
+                      std::string& warning) {
     Program& p = program_;
     if (!port.device.empty()) MapDeviceToPort(port.number, port.device);
     p.com = port.number;
@@ -38,10 +39,22 @@ bool Session::Connect(const PortChoice& port, std::string& why) {
         why = "cannot open " + where + ": " + p.szStatus;
         return false;
     }
-    // The window's own test of a complete identification: the firmware text arrived whole.
-    if (p.ret < VERSION_BYTES) {
-        why = "no sensor answering on " + where + ": " + p.szStatus;
+    const Identification& id = p.identified;
+    if (id.wrongSync) {
+        why = "another device answers on this port, " + where + ": " + p.szStatus;
         return false;
+    }
+    const char* missing = !id.line      ? "the line check"
+                          : !id.profile ? "the hardware profile"
+                          : !id.record  ? "the parameter record"
+                                        : nullptr;
+    if (missing) {
+        why = "no sensor answering on " + where + ": no answer to " + missing;
+        return false;
+    }
+    if (!id.firmware) {
+        (needFirmware ? why : warning) = "no firmware text from the sensor on " + where;
+        return !needFirmware;
     }
     return true;
 }

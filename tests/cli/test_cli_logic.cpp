@@ -41,7 +41,7 @@ TEST(CliArguments, AcceptedCommandLines) {
         {"run --seconds 2.5 --csv m.csv", Command::Run, 1, "", Memory::Ram, "", 0, 2.5},
         {"run --count 100", Command::Run, 1, "", Memory::Ram, "", 100, 0},
         {"compare f.dat", Command::Compare, 1, "", Memory::Ram, "f.dat", 0, 0},
-        {"reset-maxmin --port 0", Command::ResetMaxMin, 0, "", Memory::Ram, "", 0, 0},
+        {"reset-maxmin --port 255", Command::ResetMaxMin, 255, "", Memory::Ram, "", 0, 0},
     };
     for (const auto& c : cases) {
         const Parsed parsed = ParseArguments(Words(c.line));
@@ -75,6 +75,11 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"run --seconds -1", "bad value '-1' for --seconds"},
         {"identify --port 256", "bad value '256' for --port"},
         {"identify --port COMx", "bad value 'COMx' for --port"},
+        {"identify --port 0", "bad value '0' for --port"},
+        {"identify --port 00", "bad value '00' for --port"},
+        {"identify --port COM0", "bad value 'COM0' for --port"},
+        {"identify --port -1", "bad value '-1' for --port"},
+        {"identify --port x", "bad value 'x' for --port"},
         {"identify --json=1", "--json takes no value"},
     };
     for (const auto& [line, message] : cases) {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <span>
 #include <sstream>
 
 #include "cli_format.h"
@@ -30,6 +31,13 @@ void WriteRecord(const std::string& path, Record record) {
     std::ofstream(path) << RecordFileText(record);
 }
 
+struct Case {
+    const char* args;
+    const char* fault;  // tavrix-sim fault, or ""
+    int code;
+    const char* expected;  // in standard output (code 0) or error (else)
+};
+
 class CliTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -52,6 +60,30 @@ class CliTest : public ::testing::Test {
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(Path("out")),
                 ReadText(Path("err"))};
+    }
+
+    // Runs each case against the sensor with its fault; judges the exit code and the text.
+    void ExpectCases(std::span<const Case> cases) {
+        for (const auto& c : cases) {
+            std::vector<sim::Fault> faults;
+            if (*c.fault) faults.push_back(*sim::ParseFault(c.fault, nullptr));
+            sensor_->SetFaults(faults);
+            std::string args = c.args;
+            for (const char* name : {"limited.dat", "bad.dat"})
+                if (const auto at = args.find(name); at != std::string::npos)
+                    args.replace(at, std::string(name).size(), Path(name));
+            const long before = sensor_->RequestCount();
+            const Outcome o = Cli(args);
+            EXPECT_EQ(o.code, c.code) << c.args << "\n" << o.err;
+            const std::string& text = c.code == 0 ? o.out : o.err;
+            EXPECT_NE(text.find(c.expected), std::string::npos) << c.args << "\n" << text;
+            if (c.code != 0) {
+                EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << c.args << ": one line";
+            }
+            if (c.code == 5 || c.code == 2) {
+                EXPECT_EQ(sensor_->RequestCount(), before) << c.args << ": nothing sent";
+            }
+        }
     }
 
     std::unique_ptr<sim::PtyServer> sensor_;
@@ -88,12 +120,6 @@ TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
     limited[2] = 10;  // below the threshold's lower limit of 50: the panel sends 50
     WriteRecord(Path("limited.dat"), limited);
     std::ofstream(Path("bad.dat")) << "500 0 512 x\n";
-    struct Case {
-        const char* args;
-        const char* fault;  // tavrix-sim fault, or ""
-        int code;
-        const char* expected;  // in standard output (code 0) or error (else)
-    };
     const Case cases[] = {
         {"identify", "", 0, "firmware       TAVRIX-DIDOR SIM V1.52\n"},
         {"teach --json", "", 0, "{\"setpoint\":"},
@@ -106,29 +132,22 @@ TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
         {"send bad.dat --to ram", "", 5, "bad.dat: Parameter file holds a value that is no number"},
         {"run --count 1 --csv /no-such-dir/m.csv", "", 5, "cannot write"},
     };
-    for (const auto& c : cases) {
-        std::vector<sim::Fault> faults;
-        if (*c.fault) faults.push_back(*sim::ParseFault(c.fault, nullptr));
-        sensor_->SetFaults(faults);
-        std::string args = c.args;
-        for (const char* name : {"limited.dat", "bad.dat"})
-            if (const auto at = args.find(name); at != std::string::npos)
-                args.replace(at, std::string(name).size(), Path(name));
-        const long before = sensor_->RequestCount();
-        const Outcome o = Cli(args);
-        EXPECT_EQ(o.code, c.code) << c.args << "\n" << o.err;
-        const std::string& text = c.code == 0 ? o.out : o.err;
-        EXPECT_NE(text.find(c.expected), std::string::npos) << c.args << "\n" << text;
-        if (c.code != 0) {
-            EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << c.args << ": one line";
-        }
-        if (c.code == 5 || c.code == 2) {
-            EXPECT_EQ(sensor_->RequestCount(), before) << c.args << ": nothing sent";
-        }
-    }
+    ExpectCases(cases);
     const std::string rows = Cli("run --count 3").out;
     EXPECT_EQ(rows.rfind("cycle,utc,seconds,Ledge,Redge,Mvalue,tVal,", 0), 0u) << rows;
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 4) << rows;
+}
+
+// identify names the answer that did not come; the other commands only warn of the firmware text.
+TEST_F(CliTest, IdentificationSaysWhichAnswerDidNotCome) {
+    const Case cases[] = {
+        {"identify", "silent@10", 3, "no answer to the hardware profile"},
+        {"identify", "silent@7", 3, "no firmware text"},
+        {"get --from ram", "silent@7", 0, "  500\n"},
+        {"identify", "wrong-sync", 3, "another device answers on this port"},
+        {"identify --port 7", "", 3, "cannot open port 7"},
+    };
+    ExpectCases(cases);
 }
 
 }  // namespace

@@ -54,6 +54,7 @@ sim::PtyServer& ProgramTest::StartSensor(const std::string& options, int port) {
     EXPECT_TRUE(parsed.ok) << parsed.error;
     sim::ServerOptions server;
     server.baud = parsed.options.baud;
+    server.burst = parsed.options.burst;
     server.faults = parsed.options.faults;
     sensor_ = std::make_unique<sim::PtyServer>(parsed.options.sensor, server);
     EXPECT_TRUE(sensor_->Start()) << sensor_->error();

@@ -91,11 +91,6 @@ class Rs232 {
     int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                            ComCallback callback, void* callbackData);
 
-    // Seconds one byte takes on the port's line, from the settings it was last opened with (0.521 ms
-    // at 19200 8N1); for the built-in simulated sensor its own pacing, 0 when it is unpaced. 0 for
-    // a port never opened. A pseudo-terminal has no line speed of its own: its settings count.
-    double ByteSeconds(int port) const;
-
     // Device for a port number as described above; empty when there is none.
     std::string DeviceForPort(int port) const;
     // Ports that can be chosen, by number (see "Port list" above).
