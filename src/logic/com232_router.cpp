@@ -8,8 +8,9 @@
 
 namespace {
 
-// A quiet span is twice the longest gap seen inside a frame lately: a repeat sent back to back
-// with its original, even one held over to the adapter's next packet, shows up within it.
+// A quiet span is twice the longest gap inside a frame, as most recent frames show it: a repeat
+// sent back to back with its original, even one held over to the adapter's next packet, shows
+// up within it, and a program held up now and then does not stretch it.
 constexpr double kQuietMin = 0.003;
 constexpr double kQuietMax = 0.1;
 // Requests remembered at most; a wait abandoned without a time-out is forgotten this long after
@@ -186,8 +187,9 @@ bool AnswerRouter::Outstanding(double now) {
 }
 
 double AnswerRouter::QuietSpan() const {
-    const double longest = *std::max_element(gaps_.begin(), gaps_.end());
-    return std::clamp(2 * longest, kQuietMin, kQuietMax);
+    std::array<double, kGapFrames> gaps = gaps_;
+    std::nth_element(gaps.begin(), gaps.begin() + kGapFrames / 2, gaps.end());
+    return std::clamp(2 * gaps[kGapFrames / 2], kQuietMin, kQuietMax);
 }
 
 void AnswerRouter::NoteGap(double gap) {

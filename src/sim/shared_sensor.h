@@ -14,10 +14,10 @@ namespace sim {
 
 struct ServerOptions {
     long baud = 19200;  // 0: unpaced
-    double burst = 0;   // seconds between hand-overs of answer bytes (a USB adapter); 0: default
     std::vector<Fault> faults;
     // Called on the serving thread for every request frame taken, before it is answered.
     std::function<void(const LoggedRequest&)> onRequest;
+    double burst = 0;  // seconds between hand-overs of answer bytes (a USB adapter); 0: default
 };
 
 class SharedSensor {

@@ -82,8 +82,11 @@ TEST(Router, SameCodeFirstInFirstOutAndOrderBeatsTheClock) {
     EXPECT_EQ(TakenWord(r, second), 2);
     EXPECT_EQ(TakenWord(r, first), 1);
 
+    const long measured = Write(r, RUN, 1.5);
+    FeedChunks(r, Answer(RUN, 3), 36, 1.55);
+    EXPECT_EQ(TakenWord(r, measured), 3);
     const Bytes repeat = Answer(RUN, 3);
-    r.Feed(repeat.data(), 10, 2.0);  // a repeat under way when the next request leaves
+    r.Feed(repeat.data(), 10, 2.0);  // its repeat under way when the next request leaves
     const long run = Write(r, RUN, 2.0);
     r.Feed(repeat.data() + 10, FRAME_BYTES - 10, 2.0);
     EXPECT_EQ(TakenWord(r, run), 0xDEAD);
