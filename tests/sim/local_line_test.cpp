@@ -21,7 +21,7 @@ std::vector<std::uint8_t> Exchange(LocalLine& line, std::vector<std::uint8_t> by
 }
 
 TEST(LocalLine, AnswersPacedThroughGarbageUntilItHangsUp) {
-    LocalLine line({}, ServerOptions{19200, 0, {{FaultKind::HangUp, 2}}, {}});
+    LocalLine line({}, ServerOptions{19200, {{FaultKind::HangUp, 2}}, {}});
     EXPECT_FALSE(line.Write(std::vector<std::uint8_t>{0}));  // not started
     ASSERT_TRUE(line.Start());
     ASSERT_TRUE(line.Claim());

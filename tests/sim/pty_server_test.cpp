@@ -44,7 +44,7 @@ std::uint16_t WordAt(const std::string& bytes, int offset) {
 }
 
 TEST(PtyServer, GarbageStalePartialFrameRunTimeFaultsAndHangUp) {
-    PtyServer server(SensorConfig{}, ServerOptions{19200, 0, {{FaultKind::Delay, 0.3, RUN}}, {}});
+    PtyServer server(SensorConfig{}, ServerOptions{19200, {{FaultKind::Delay, 0.3, RUN}}, {}});
     ASSERT_TRUE(server.Start()) << server.error();
     const int fd = ::open(server.slavePath().c_str(), O_RDWR | O_NOCTTY);
     ASSERT_GE(fd, 0);
