@@ -5,6 +5,7 @@
 #include "Tavrix-VarizA152.h"
 #include "com232.h"
 #include "panel_ids.h"
+#include "rs232.h"
 
 namespace {
 
@@ -35,7 +36,11 @@ bool Session::Connect(const PortChoice& port, std::string& why) {
     InitRS232(p, p.com);
     const std::string where = "port " + std::to_string(p.com) + " (" + Device() + ")";
     if (!p.rs.IsOpen(p.com)) {
-        why = "cannot open " + where + ": " + p.szStatus;
+        // The status texts for a folder, a file or /dev/null are the window's own for their
+        // error codes; a script is told plainly.
+        const bool notSerial = !port.device.empty() && !platform::IsSerialDevice(port.device);
+        why = "cannot open " + where + ": " +
+              (notSerial ? port.device + " is not a serial device" : p.szStatus);
         return false;
     }
     // The window's own test of a complete identification: the firmware text arrived whole.

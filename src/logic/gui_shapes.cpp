@@ -86,8 +86,9 @@ double CorrFromFixed(u16 corrX1024) {
     return corrX1024 / 1024.0;
 }
 
+// The conversion Send uses: what is shown after the snap is what is sent.
 double SnapCorr(double c) {
-    return std::clamp(std::round(c * 1024.0), 0.0, 65535.0) / 1024.0;
+    return CorrFromFixed(CorrToFixed(std::clamp(c, 0.0, 65535.0 / 1024.0)));
 }
 
 void ApplyParameterLimits(State& s) {
@@ -109,6 +110,18 @@ void ApplyParameterLimits(State& s) {
     if (s.hwMode > 3) s.hwMode = 3;
     if (s.average > 1024) s.average = 1024;
     if (s.opMode > 1) s.opMode = 0;
+}
+
+WordRange ParameterRange(int index, u16 ccdsubpixel) {
+    const u16 edgeTop = ccdsubpixel != 0 ? ccdsubpixel : u16{65535};
+    // In record order, as ApplyParameterLimits limits the words.
+    static constexpr WordRange kRanges[PNUM] = {
+        {0, 1000},  {0, 1},     {50, 950}, {0, 7}, {0, 1},     {0, 4},     {0, 0},    {1, 0},
+        {0, 65535}, {1, 65535}, {0, 1},    {0, 3}, {0, 65535}, {0, 65535}, {0, 1024}, {0, 65535}};
+    if (index < 0 || index >= PNUM) return {0, 65535};
+    WordRange range = kRanges[index];
+    if (index == 6 || index == 7) range.max = edgeTop;  // eBeg, eEnd
+    return range;
 }
 
 double GraphTop(const State& s, u16 top) {
