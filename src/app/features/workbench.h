@@ -45,8 +45,9 @@ void WorkbenchLineImage(Program& p);    // after the Video cycle's line image wa
 void WorkbenchLoopEnds(Program& p);     // the final figures stay shown; recorded rows are written
 
 // --- Recording ----------------------------------------------------------------------------------
-// Starts recording to `path` (replacing that file); rows follow while a loop runs. Says so in the
-// status line, or why the file could not be made (and then returns false).
+// Starts recording to `path` (replacing a regular file of that name; a pipe, a device or a folder
+// is refused before it is opened); rows follow while a loop runs. Says so in the status line, or
+// why the file could not be made (and then returns false).
 bool StartRecording(Program& p, const std::string& path);
 // Writes the rows still gathered, closes the files and says how many rows were kept.
 void StopRecording(Program& p);
