@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QImage>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -266,6 +267,17 @@ TEST_F(WorkbenchTest, CtrlRAsksForTheFileAndTogglesRecording) {
     QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
     EXPECT_FALSE(record->isChecked());
     EXPECT_EQ(Status(), "Recording ended: 0 rows in keys.csv");
+
+    // Choosing it again asks whether to replace it, without a loop of its own that would hold up
+    // a running Run: accept() returns with the question open.
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    static_cast<QFileDialog*>(dialog())->selectFile(dir_.filePath(QStringLiteral("keys.csv")));
+    dialog()->accept();
+    auto* question = panel->findChild<QMessageBox*>(QStringLiteral("WorkbenchReplaceQuestion"));
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(question->isVisible() && record->isChecked());
+    question->button(QMessageBox::Yes)->click();
+    EXPECT_EQ(Status(), "Recording to keys.csv");
 }
 
 namespace fs = std::filesystem;
