@@ -10,9 +10,9 @@
 #include "cli_session.h"
 #include "com232.h"
 #include "gui.h"
-#include "gui_shapes.h"
 #include "output_target.h"
 #include "panel_ids.h"
+#include "records.h"
 #include "row_file.h"
 #include "workbench_csv.h"
 
@@ -29,11 +29,6 @@ struct Context {
 ExitCode Fail(Context& c, ExitCode code, const std::string& message) {
     c.err << "tavrix-cli: " << message << "\n";
     return code;
-}
-
-// Every exchange leaves rx_flag set when it took its answer in.
-bool Answered(const Program& p) {
-    return p.rx_flag == 1;
 }
 
 ExitCode NoAnswer(Context& c, const std::string& what) {
@@ -66,13 +61,12 @@ std::optional<Record> LoadFile(Context& c, const std::string& path) {
 bool InRange(Context& c, const Record& words, u16 ccdsubpixel) {
     if (c.request.clamp) return true;
     bool ok = true;
-    for (int i = 0; i < PNUM; ++i) {
-        const WordRange range = ParameterRange(i, ccdsubpixel);
-        const u16 v = words[static_cast<std::size_t>(i)];
-        if (v >= range.min && v <= range.max) continue;
+    for (std::size_t i = 0; i < kParameterRecord.size(); ++i) {
+        const RecordWord& w = kParameterRecord[i];
+        if (Limited(w.limit, words[i], ccdsubpixel) == words[i]) continue;
         Fail(c, ExitCode::FileError,
-             c.request.file + ": " + WordName(i) + " is " + std::to_string(v) + ", allowed " +
-                 std::to_string(range.min) + " to " + std::to_string(range.max));
+             c.request.file + ": " + w.name + " is " + std::to_string(words[i]) + ", allowed " +
+                 RangeText(w.limit, ccdsubpixel));
         ok = false;
     }
     return ok;
@@ -89,8 +83,7 @@ std::string Replacements(const Record& file, const Record& sent) {
 
 // The record as the sensor holds it in `memory`, read by the window's Get.
 std::optional<Record> ReadRecord(Context& c, Memory memory) {
-    PushGET(c.p, TargetOf(memory));
-    if (!Answered(c.p)) return std::nullopt;
+    if (PushGET(c.p, TargetOf(memory)) != ExchangeOutcome::Answered) return std::nullopt;
     return c.p.pp;
 }
 
@@ -135,11 +128,9 @@ ExitCode Send(Context& c, const Record& words) {
     p.pp = words;
     CopyPPtoVars(p);
     PushGET(p, DATFILE);
-    p.target = TargetOf(memory);
-    p.rx_flag = 0;
-    CC_BTNSend(p.pHandle, ui::BTNSend, platform::EVENT_LEFT_CLICK, &p, 0, 0);
+    const ExchangeOutcome outcome = PushSEND(p, TargetOf(memory));
     const Record sent = p.pp;
-    if (!Answered(p)) return NoAnswer(c, "send");
+    if (outcome != ExchangeOutcome::Answered) return NoAnswer(c, "send");
     Fields fields = {TextField("memory", MemoryName(memory)), RecordField("sent", sent)};
     const std::string replaced = Replacements(words, sent);
     if (!replaced.empty()) fields.push_back(TextField("replaced", replaced));
@@ -162,57 +153,66 @@ ExitCode Send(Context& c, const Record& words) {
 }
 
 ExitCode Teach(Context& c) {
-    CC_ButtonTeach(c.p.pHandle, ui::ButtonTeach, platform::EVENT_COMMIT, &c.p, 0, 0);
-    if (!Answered(c.p)) return NoAnswer(c, "teach");
+    if (PushTEACH(c.p) != ExchangeOutcome::Answered) return NoAnswer(c, "teach");
     Print(c, {NumberField("setpoint", c.p.tVal)});
     return ExitCode::Ok;
 }
 
 ExitCode ResetMaxMin(Context& c) {
-    CC_ButtonReset(c.p.pHandle, ui::ButtonReset, platform::EVENT_COMMIT, &c.p, 0, 0);
-    if (!Answered(c.p)) return NoAnswer(c, "reset-maxmin");
+    if (PushRESET(c.p) != ExchangeOutcome::Answered) return NoAnswer(c, "reset-maxmin");
     Print(c, {FlagField("reset", true)});
     return ExitCode::Ok;
 }
 
-// The window's Run loop, ended once enough measurements are recorded or at the first write to
-// the measurements file that fails.
+// Writes each measurement of the window's Run loop as a row, to standard output or to the
+// measurements file, and ends the loop once enough are written or at the first write that fails.
+class RowWriter : public MeasurementListener {
+  public:
+    RowWriter(Context& c, MeasurementsFile& file) : c_(c), file_(file), start_(c.p.rt.Timer()) {}
+    void Measured(const State& s) override {
+        const Request& r = c_.request;
+        const double seconds = c_.p.rt.Timer() - start_;
+        const Record answer = RecordOf(kAnswerRecord, s);
+        // The recording's columns: a file from here reads like one the window recorded.
+        const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, s.tVal,
+                                 s.tTol};
+        const std::string line = r.json ? JsonRow(seconds, answer) : MeasurementLine(row);
+        if (r.csv.empty())
+            written = static_cast<bool>(c_.out << line << std::flush);
+        else
+            written = file_.Add(line, seconds);
+        ++taken;
+        done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
+        if (done || !written) c_.p.stop_flag = 1;
+    }
+    long taken = 0;
+    bool done = false, written = true;
+
+  private:
+    Context& c_;
+    MeasurementsFile& file_;
+    const double start_;
+};
+
 ExitCode Run(Context& c) {
     Program& p = c.p;
     const Request& r = c.request;
     const std::string head = r.json ? "" : MeasurementColumns();
     MeasurementsFile file(r.csv, head);
     if (r.csv.empty()) c.out << head;
-    long taken = 0;
-    bool done = false, written = true;
-    const double start = p.rt.Timer();
-    p.measured = [&](Program& q) {
-        const double seconds = q.rt.Timer() - start;
-        const Record answer = MeasurementWords(q);
-        // The recording's columns: a file from here reads like one the window recorded.
-        const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, q.tVal,
-                                 q.tTol};
-        const std::string line = r.json ? JsonRow(seconds, answer) : MeasurementLine(row);
-        if (r.csv.empty())
-            written = static_cast<bool>(c.out << line << std::flush);
-        else
-            written = file.Add(line, seconds);
-        ++taken;
-        done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
-        if (done || !written) q.stop_flag = 1;
-    };
+    RowWriter writer(c, file);
+    p.listeners.Add(&writer);
     PushRUN(p);
-    p.measured = nullptr;
-    if (!r.csv.empty()) written = written && file.Finish();
-    if (!written && r.csv.empty())
+    p.listeners.Remove(&writer);
+    if (r.csv.empty() && !writer.written)
         return Fail(c, ExitCode::FileError, "run: cannot write the measurements");
-    if (!written)
+    if (!r.csv.empty() && !(writer.written && file.Finish()))
         return Fail(c, ExitCode::FileError,
                     "run: " + r.csv + ": " + file.Error() + " (" + std::to_string(file.Rows()) +
                         " rows kept)");
-    if (!done)
+    if (!writer.done)
         return Fail(c, ExitCode::NoSensor,
-                    "run: the sensor stopped answering after " + std::to_string(taken) +
+                    "run: the sensor stopped answering after " + std::to_string(writer.taken) +
                         " measurements (" + c.session.StatusLine() + ")");
     return ExitCode::Ok;
 }

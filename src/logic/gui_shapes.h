@@ -4,16 +4,9 @@
 
 #include "state.h"
 
-// The parameter limits, in the order the panel refresh applies them. The edge window is limited to
-// the sub-pixel full scale only once a hardware profile has set it (ccdsubpixel above 0).
+// The parameter limits of the record table (records.h). The edge window is limited to the
+// sub-pixel full scale only once a hardware profile has set it (ccdsubpixel above 0).
 void ApplyParameterLimits(State& s);
-// The values ApplyParameterLimits leaves as they are in word `index` of the parameter record;
-// words it does not limit span 0..65535. The edge window's limits need the sub-pixel full scale
-// (ccdsubpixel above 0); before a hardware profile only the right edge's lower limit applies.
-struct WordRange {
-    u16 min, max;
-};
-WordRange ParameterRange(int index, u16 ccdsubpixel);
 // The correction factor between the panel's double and its 1/1024 fixed point (truncating).
 u16 CorrToFixed(double c);
 double CorrFromFixed(u16 corrX1024);

@@ -145,13 +145,13 @@ TEST_F(CliTest, OutOfRangeValuesAreRefusedOrReplacedWithClamp) {
     const std::string prefix = "tavrix-cli: " + Path("wide.dat") + ": ";
     const Outcome refused = Cli("send " + Path("wide.dat") + " --to ram");
     EXPECT_EQ(refused.code, 5);
-    EXPECT_EQ(refused.err, prefix + "power is 2000, allowed 0 to 1000\n" + prefix +
-                               "vThd is 20, allowed 50 to 950\n" + prefix +
-                               "anaMode is 9, allowed 0 to 7\n");
+    EXPECT_EQ(refused.err, prefix + "power is 2000, allowed 0..1000\n" + prefix +
+                               "vThd is 20, allowed 50..950\n" + prefix +
+                               "anaMode is 9, allowed 0..7\n");
     const Outcome edgeRefused = Cli("send " + Path("edge.dat") + " --to ram");
     EXPECT_EQ(edgeRefused.code, 5);
     EXPECT_EQ(edgeRefused.err,
-              "tavrix-cli: " + Path("edge.dat") + ": eEnd is 65535, allowed 1 to 1024\n");
+              "tavrix-cli: " + Path("edge.dat") + ": eEnd is 65535, allowed 1..1024\n");
     EXPECT_EQ(Record(sensor_->Ram()), before);
 
     const Outcome clamped = Cli("send " + Path("wide.dat") + " --to ram --clamp --verify");
