@@ -25,7 +25,10 @@ const char* ParaFileErrorText(FileResult code, bool writing) {
         case kFileBadValue:
             return "Parameter file holds a value that is no number - not loaded!";
         case kFileNotRegular:
-            return "Parameter file is not a regular file - not loaded!";
+            return writing ? "Parameter file is not a regular file - nothing saved!"
+                           : "Parameter file is not a regular file - not loaded!";
+        case kFileTooLarge:
+            return "Parameter file is longer than 64 KiB - not loaded!";
         case kFileCannotOpen:
             return writing ? "Cannot write parameter file - nothing saved!"
                            : "Cannot read parameter file - not loaded!";

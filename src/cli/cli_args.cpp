@@ -47,8 +47,17 @@ std::optional<long> ParseCount(const std::string& text) {
     return v;
 }
 
+// Digits with at most one decimal point: no hexadecimal, no exponent.
+bool DecimalNumber(const std::string& text) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+    int points = 0;
+    for (const char c : text)
+        if (c == '.' ? ++points > 1 : !std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
 std::optional<double> ParseSeconds(const std::string& text) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    if (!DecimalNumber(text)) return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
@@ -93,7 +102,7 @@ class Parser {
     Parsed Run() {
         while (next_ < args_.size() && result_.error.empty())
             Take(args_[next_++]);
-        if (result_.error.empty() && !r().help) Check();
+        if (result_.error.empty() && !r().help && !r().version) Check();
         return result_;
     }
 
@@ -106,6 +115,8 @@ class Parser {
     void Take(const std::string& arg) {
         if (arg == "-h" || arg == "--help") {
             r().help = true;
+        } else if (arg == "--version") {
+            r().version = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             Option(arg);
         } else if (r().command == Command::None) {
@@ -131,19 +142,28 @@ class Parser {
         const std::string name = arg.substr(0, eq);
         std::optional<std::string> inlined;
         if (eq != std::string::npos) inlined = arg.substr(eq + 1);
-        if (name == "--json" || name == "--verify") {
+        if (name == "--json" || name == "--verify" || name == "--clamp") {
             if (inlined) return Fail(name + " takes no value");
-            (name == "--json" ? r().json : r().verify) = true;
-            seen_.push_back(name);
+            if (!Mark(name)) return;
+            (name == "--json" ? r().json : name == "--verify" ? r().verify : r().clamp) = true;
             return;
         }
         if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
             name != "--output" && name != "--count" && name != "--seconds" && name != "--csv")
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
-        if (!value) return;
-        seen_.push_back(name == "--output" ? "-o" : name);
+        if (!value || !Mark(name == "--output" ? "-o" : name)) return;
         Assign(name, *value);
+    }
+
+    // An option counts once: given again, it is refused rather than the last one winning.
+    bool Mark(const std::string& name) {
+        if (Seen(name)) {
+            Fail(name + " given twice");
+            return false;
+        }
+        seen_.push_back(name);
+        return true;
     }
 
     void Assign(const std::string& name, const std::string& value) {
@@ -162,7 +182,7 @@ class Parser {
             r().count = *count;
         } else if (name == "--seconds") {
             const auto seconds = ParseSeconds(value);
-            if (!seconds) return Fail(bad + " (seconds above 0)");
+            if (!seconds) return Fail(bad + " (decimal seconds above 0)");
             r().seconds = *seconds;
         } else if (name == "--csv") {
             r().csv = value;
@@ -186,10 +206,10 @@ class Parser {
             const char* option;
             Command command;
         };
-        const Allowed allowed[] = {{"--from", Command::Get},  {"-o", Command::Get},
-                                   {"--to", Command::Send},   {"--verify", Command::Send},
-                                   {"--count", Command::Run}, {"--seconds", Command::Run},
-                                   {"--csv", Command::Run}};
+        const Allowed allowed[] = {{"--from", Command::Get},    {"-o", Command::Get},
+                                   {"--to", Command::Send},     {"--verify", Command::Send},
+                                   {"--clamp", Command::Send},  {"--count", Command::Run},
+                                   {"--seconds", Command::Run}, {"--csv", Command::Run}};
         for (const auto& a : allowed)
             if (Seen(a.option) && a.command != c)
                 return Fail(std::string(a.option) + " does not go with " + command);

@@ -27,12 +27,14 @@ struct PortChoice {
 struct Request {
     Command command = Command::None;
     bool help = false;
+    bool version = false;
     bool json = false;
     PortChoice port;
     Memory memory = Memory::Ram;  // get --from, send --to
     std::string file;             // send and compare: the parameter file; get: -o
     bool verify = false;
-    long count = 0;  // run: measurements to take, or 0 when seconds are given
+    bool clamp = false;  // send: values out of range are replaced as the window's Send does
+    long count = 0;      // run: measurements to take, or 0 when seconds are given
     double seconds = 0;
     std::string csv;  // run: the CSV file; empty for standard output
 };
@@ -46,4 +48,6 @@ struct Parsed {
 Parsed ParseArguments(const std::vector<std::string>& args);
 // The help of a command; Command::None gives the overview with the exit codes.
 std::string HelpText(Command command);
+// "tavrix-cli 1.52" and a line end.
+std::string VersionText();
 const char* MemoryName(Memory memory);  // "ram" or "eeprom"

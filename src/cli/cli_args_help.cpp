@@ -8,7 +8,8 @@ constexpr const char* kCommonOptions =
     "  --port N|PATH|sim  port N (1-255, also COMN) of the window's port selector (default 1),\n"
     "                     a device path, or sim: the built-in simulated sensor\n"
     "  --json             machine-readable output\n"
-    "  -h, --help         this help\n";
+    "  -h, --help         this help\n"
+    "  --version          the program's version\n";
 
 }  // namespace
 
@@ -45,10 +46,13 @@ std::string HelpText(Command command) {
             break;
         case Command::Send:
             text =
-                "Usage: tavrix-cli send FILE --to ram|eeprom [--verify] [options]\n"
-                "Writes the parameter file's record, limited as the panel limits it. A file\n"
-                "that is refused leaves the sensor untouched. --verify reads the record back\n"
-                "from the same memory; words that differ from the file give exit code 4.\n";
+                "Usage: tavrix-cli send FILE --to ram|eeprom [--clamp] [--verify] [options]\n"
+                "Writes the parameter file's record. A file that is refused leaves the sensor\n"
+                "untouched: one with values outside the panel's limits (the edges against the\n"
+                "sensor's sub-pixel scale) gives exit code 5 and a line for each. --clamp\n"
+                "replaces such values as the window's Send does and prints each replacement.\n"
+                "--verify reads the record back from the same memory; words that differ from\n"
+                "what was sent give exit code 4.\n";
             break;
         case Command::Teach:
             text =
@@ -64,8 +68,10 @@ std::string HelpText(Command command) {
             text =
                 "Usage: tavrix-cli run --count N | --seconds S [--csv FILE] [options]\n"
                 "Takes measurements one after another and writes one CSV row each (with\n"
-                "--json one JSON object a line) to FILE or standard output. A sensor that\n"
-                "stops answering ends the run with exit code 3; the rows so far are kept.\n";
+                "--json one JSON object a line) to FILE or standard output. FILE is made or\n"
+                "replaced when the first row is ready, and holds whole rows only. A sensor that\n"
+                "stops answering ends the run with exit code 3; the rows so far are kept. A\n"
+                "write that fails (disk full, file-size limit) ends it with exit code 5.\n";
             break;
         case Command::Compare:
             text =
@@ -75,4 +81,8 @@ std::string HelpText(Command command) {
             break;
     }
     return text + kCommonOptions;
+}
+
+std::string VersionText() {
+    return std::string("tavrix-cli ") + TAVRIX_VERSION + "\n";
 }

@@ -1,15 +1,18 @@
 #include "cli_commands.h"
 
-#include <fstream>
+#include <filesystem>
 #include <optional>
 
 #include "Tavrix-VarizA152.h"
 #include "arrayfile.h"
 #include "cli_format.h"
+#include "cli_measurements_file.h"
 #include "cli_session.h"
 #include "com232.h"
 #include "gui.h"
+#include "output_target.h"
 #include "panel_ids.h"
+#include "records.h"
 #include "row_file.h"
 #include "workbench_csv.h"
 
@@ -42,14 +45,40 @@ void Print(Context& c, const Fields& fields) {
     c.out << (c.request.json ? FieldsJson(fields) : FieldsText(fields));
 }
 
-// The record of a parameter file, read as the window reads one; a refused file ends the command
-// before the port is opened.
+// The record of a parameter file, read as the window reads one but into the command's own
+// record: the program's state stays as it is until the record is sent.
 std::optional<Record> LoadFile(Context& c, const std::string& path) {
-    c.p.file_name = path;
-    const platform::FileResult result = LoadParaFile(c.p);
-    if (result == platform::kFileOk) return c.p.pp;
+    Record words{};
+    const platform::FileResult result = ReadParaFileWords(path, words);
+    if (result == platform::kFileOk) return words;
     Fail(c, ExitCode::FileError, path + ": " + ParaFileErrorText(result, false));
     return std::nullopt;
+}
+
+// Refuses a record with values the panel would replace, one line each, unless --clamp asks for
+// the replacement. The edges are judged against the sensor's sub-pixel scale once it is known
+// (ccdsubpixel above 0): so this runs once before the port opens and once after identification.
+bool InRange(Context& c, const Record& words, u16 ccdsubpixel) {
+    if (c.request.clamp) return true;
+    bool ok = true;
+    for (std::size_t i = 0; i < kParameterRecord.size(); ++i) {
+        const RecordWord& w = kParameterRecord[i];
+        if (Limited(w.limit, words[i], ccdsubpixel) == words[i]) continue;
+        Fail(c, ExitCode::FileError,
+             c.request.file + ": " + w.name + " is " + std::to_string(words[i]) + ", allowed " +
+                 RangeText(w.limit, ccdsubpixel));
+        ok = false;
+    }
+    return ok;
+}
+
+// "power 2000 replaced by 500; vThd 20 replaced by 50", or empty.
+std::string Replacements(const Record& file, const Record& sent) {
+    std::string text;
+    for (const Difference& d : CompareRecords(file, sent))
+        text += (text.empty() ? "" : "; ") + std::string(WordName(d.word)) + " " +
+                std::to_string(d.first) + " replaced by " + std::to_string(d.second);
+    return text;
 }
 
 // The record as the sensor holds it in `memory`, read by the window's Get.
@@ -93,6 +122,7 @@ ExitCode Get(Context& c) {
 ExitCode Send(Context& c, const Record& words) {
     Program& p = c.p;
     const Memory memory = c.request.memory;
+    if (!InRange(c, words, p.ccdsubpixel)) return ExitCode::FileError;
     // As in the window: the file's record goes onto the panel (within its limits) and Send sends
     // what the panel holds.
     p.pp = words;
@@ -102,18 +132,23 @@ ExitCode Send(Context& c, const Record& words) {
     const Record sent = p.pp;
     if (outcome != ExchangeOutcome::Answered) return NoAnswer(c, "send");
     Fields fields = {TextField("memory", MemoryName(memory)), RecordField("sent", sent)};
+    const std::string replaced = Replacements(words, sent);
+    if (!replaced.empty()) fields.push_back(TextField("replaced", replaced));
     if (c.request.verify) {
         const auto read = ReadRecord(c, memory);
         if (!read) return NoAnswer(c, "verify");
-        const auto differences = CompareRecords(words, *read);
+        const auto differences = CompareRecords(sent, *read);
         if (!differences.empty())
             return Fail(c, ExitCode::Mismatch,
-                        std::string("verify: ") + MemoryName(memory) + " differs from " +
-                            c.request.file + " in " +
-                            DescribeDifferences(differences, "file", MemoryName(memory)));
+                        std::string("verify: ") + MemoryName(memory) +
+                            " differs from what was sent in " +
+                            DescribeDifferences(differences, "sent", MemoryName(memory)));
         fields.push_back(FlagField("verified", true));
     }
-    if (c.request.json) Print(c, fields);
+    if (c.request.json)
+        Print(c, fields);
+    else if (!replaced.empty())
+        c.out << "replaced  " << replaced << "\n";
     return ExitCode::Ok;
 }
 
@@ -129,11 +164,11 @@ ExitCode ResetMaxMin(Context& c) {
     return ExitCode::Ok;
 }
 
-// Writes each measurement of the window's Run loop as a row, and ends the loop once enough are
-// written.
+// Writes each measurement of the window's Run loop as a row, to standard output or to the
+// measurements file, and ends the loop once enough are written or at the first write that fails.
 class RowWriter : public MeasurementListener {
   public:
-    RowWriter(Context& c, std::ostream& rows) : c_(c), rows_(rows), start_(c.p.rt.Timer()) {}
+    RowWriter(Context& c, MeasurementsFile& file) : c_(c), file_(file), start_(c.p.rt.Timer()) {}
     void Measured(const State& s) override {
         const Request& r = c_.request;
         const double seconds = c_.p.rt.Timer() - start_;
@@ -141,29 +176,40 @@ class RowWriter : public MeasurementListener {
         // The recording's columns: a file from here reads like one the window recorded.
         const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, s.tVal,
                                  s.tTol};
-        rows_ << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row)) << std::flush;
+        const std::string line = r.json ? JsonRow(seconds, answer) : MeasurementLine(row);
+        if (r.csv.empty())
+            written = static_cast<bool>(c_.out << line << std::flush);
+        else
+            written = file_.Add(line, seconds);
         ++taken;
         done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
-        if (done) c_.p.stop_flag = 1;
+        if (done || !written) c_.p.stop_flag = 1;
     }
     long taken = 0;
-    bool done = false;
+    bool done = false, written = true;
 
   private:
     Context& c_;
-    std::ostream& rows_;
+    MeasurementsFile& file_;
     const double start_;
 };
 
-ExitCode Run(Context& c, std::ostream& rows) {
+ExitCode Run(Context& c) {
     Program& p = c.p;
-    if (!c.request.json) rows << MeasurementColumns();
-    RowWriter writer(c, rows);
+    const Request& r = c.request;
+    const std::string head = r.json ? "" : MeasurementColumns();
+    MeasurementsFile file(r.csv, head);
+    if (r.csv.empty()) c.out << head;
+    RowWriter writer(c, file);
     p.listeners.Add(&writer);
     PushRUN(p);
     p.listeners.Remove(&writer);
-    rows.flush();
-    if (!rows) return Fail(c, ExitCode::FileError, "run: cannot write the measurements");
+    if (r.csv.empty() && !writer.written)
+        return Fail(c, ExitCode::FileError, "run: cannot write the measurements");
+    if (!r.csv.empty() && !(writer.written && file.Finish()))
+        return Fail(c, ExitCode::FileError,
+                    "run: " + r.csv + ": " + file.Error() + " (" + std::to_string(file.Rows()) +
+                        " rows kept)");
     if (!writer.done)
         return Fail(c, ExitCode::NoSensor,
                     "run: the sensor stopped answering after " + std::to_string(writer.taken) +
@@ -197,10 +243,27 @@ ExitCode Compare(Context& c, const std::optional<Record>& file) {
     return ExitCode::Ok;
 }
 
-// What a command needs before the sensor is touched: its input file read, its output file open.
+// The output file's checks that need no sensor: a target the program may write (output_target.h)
+// in a folder that exists. The file itself is made only when there is something to write.
+bool OutputPossible(Context& c, const std::string& path) {
+    if (!platform::MayWriteTo(path)) {
+        Fail(c, ExitCode::FileError,
+             path + ": " + platform::kNotRegularText + " - nothing written");
+        return false;
+    }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
+    if (error || !std::filesystem::is_directory(folder, error)) {
+        Fail(c, ExitCode::FileError, path + ": cannot write the file: no such folder");
+        return false;
+    }
+    return true;
+}
+
+// What a command needs before the sensor is touched: its input file read and checked, its output
+// file checked. Checks that need the sensor's profile follow its identification.
 struct Inputs {
     std::optional<Record> file;
-    std::ofstream csv;
 };
 
 bool PrepareInputs(Context& c, Inputs& in) {
@@ -209,13 +272,9 @@ bool PrepareInputs(Context& c, Inputs& in) {
         in.file = LoadFile(c, r.file);
         if (!in.file) return false;
     }
-    if (r.command == Command::Run && !r.csv.empty()) {
-        in.csv.open(r.csv, std::ios::out | std::ios::trunc);
-        if (!in.csv) {
-            Fail(c, ExitCode::FileError, r.csv + ": cannot write the measurements file");
-            return false;
-        }
-    }
+    if (r.command == Command::Send && !InRange(c, *in.file, 0)) return false;
+    if (r.command == Command::Get && !r.file.empty()) return OutputPossible(c, r.file);
+    if (r.command == Command::Run && !r.csv.empty()) return OutputPossible(c, r.csv);
     return true;
 }
 
@@ -232,7 +291,7 @@ ExitCode Dispatch(Context& c, Inputs& in) {
         case Command::ResetMaxMin:
             return ResetMaxMin(c);
         case Command::Run:
-            return Run(c, c.request.csv.empty() ? c.out : in.csv);
+            return Run(c);
         case Command::Compare:
             return Compare(c, in.file);
         case Command::None:

@@ -5,6 +5,7 @@
 #include "Tavrix-VarizA152.h"
 #include "com232.h"
 #include "panel_ids.h"
+#include "rs232.h"
 
 namespace {
 
@@ -36,7 +37,11 @@ bool Session::Connect(const PortChoice& port, bool needFirmware, std::string& wh
     InitRS232(p, p.com);
     const std::string where = "port " + std::to_string(p.com) + " (" + Device() + ")";
     if (!p.rs.IsOpen(p.com)) {
-        why = "cannot open " + where + ": " + p.szStatus;
+        // The status texts for a folder, a file or /dev/null are the window's own for their
+        // error codes; a script is told plainly.
+        const bool notSerial = !port.device.empty() && !platform::IsSerialDevice(port.device);
+        why = "cannot open " + where + ": " +
+              (notSerial ? port.device + " is not a serial device" : p.szStatus);
         return false;
     }
     const Identification& id = p.identified;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
@@ -15,6 +16,7 @@
 #include <QVBoxLayout>
 
 #include "engine_impl.h"
+#include "output_target.h"
 #include "plot_base.h"
 #include "settings.h"
 
@@ -45,13 +47,32 @@ struct WorkbenchPanel::Impl {
     QPointer<QTableWidget> table;
     QPointer<QPushButton> record;
     QPointer<QLabel> unsent;
-    QPointer<QFileDialog> dialog;
+    QPointer<QDialog> dialog;  // the file dialog, or the question whether to replace the file
 
     Impl(Engine& e, WorkbenchCallback cb, void* d) : engine(e), callback(cb), data(d) {}
 
     void Call(WorkbenchAction action, const std::string& file = {}) {
         CallbackScope scope(engine.impl());
         callback(data, action, file);
+    }
+
+    // The file dialog's own question would run a nested event loop of its own, holding up a
+    // running loop's cycle until it is answered; this one returns at once like the dialog.
+    void AskToReplace(QWidget* window, WorkbenchAction forAction, const QFileInfo& chosen) {
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Replace file"),
+            chosen.fileName() + QStringLiteral(" already exists.\nDo you want to replace it?"),
+            QMessageBox::Yes | QMessageBox::No, window);
+        dialog = box;
+        box->setObjectName(QStringLiteral("WorkbenchReplaceQuestion"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setDefaultButton(QMessageBox::No);
+        const std::string path = chosen.absoluteFilePath().toStdString();
+        QObject::connect(box, &QDialog::finished, box, [this, box, forAction, path] {
+            const bool replace = box->clickedButton() == box->button(QMessageBox::Yes);
+            Call(replace ? forAction : WorkbenchAction::Cancelled, replace ? path : std::string());
+        });
+        box->open();
     }
 
     void ShowRecording(bool on) {
@@ -197,16 +218,21 @@ bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
     dialog->setObjectName(QStringLiteral("WorkbenchFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);  // asked without blocking, below
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setNameFilter(QString::fromStdString(pattern));
     dialog->setDefaultSuffix(QFileInfo(QString::fromStdString(pattern)).suffix());
     dialog->selectFile(QString::fromStdString(defaultName));
     Impl* impl = impl_.get();
+    QWidget* window = impl_->side->window();
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                     [impl, forAction](const QString& file) {
+                     [impl, window, forAction](const QString& file) {
                          const QFileInfo chosen(file);
                          UserSettings().setValue(QLatin1String(kFolderKey), chosen.absolutePath());
-                         impl->Call(forAction, chosen.absoluteFilePath().toStdString());
+                         if (chosen.isFile())  // other targets are refused by the writer
+                             impl->AskToReplace(window, forAction, chosen);
+                         else
+                             impl->Call(forAction, chosen.absoluteFilePath().toStdString());
                      });
     QObject::connect(dialog, &QFileDialog::rejected, dialog,
                      [impl] { impl->Call(WorkbenchAction::Cancelled); });
@@ -222,14 +248,15 @@ PlotBase* Plot(Engine& engine, int panel, int control) {
 
 }  // namespace
 
+// The plot library opens the path itself: the target is checked just before.
 bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && plot->savePng(QString::fromStdString(path));
+    return plot != nullptr && MayWriteTo(path) && plot->savePng(QString::fromStdString(path));
 }
 
 bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && plot->savePdf(QString::fromStdString(path));
+    return plot != nullptr && MayWriteTo(path) && plot->savePdf(QString::fromStdString(path));
 }
 
 bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls) {

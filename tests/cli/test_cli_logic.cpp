@@ -81,6 +81,10 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"identify --port -1", "bad value '-1' for --port"},
         {"identify --port x", "bad value 'x' for --port"},
         {"identify --json=1", "--json takes no value"},
+        {"send f.dat --to ram --to eeprom", "--to given twice"},  // never the last one wins
+        {"get --from ram -o a --output b", "-o given twice"},
+        {"run --seconds 0x10", "bad value '0x10' for --seconds"},  // decimal only
+        {"get --from ram --clamp", "--clamp does not go with get"},
     };
     for (const auto& [line, message] : cases) {
         const Parsed parsed = ParseArguments(Words(line));

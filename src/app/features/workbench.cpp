@@ -132,6 +132,8 @@ void WorkbenchMeasurement(Program& p) {
 void WorkbenchLineImage(Program& p) {
     if (!p.workbench || !p.workbench->recorder.On()) return;
     Workbench& w = *p.workbench;
+    // A recording that began between this cycle's measurement and its image has no row for it.
+    if (w.recorded.cycle == 0) return;
     const MeasurementRow& r = w.recorded;
     const std::string line =
         ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(), int(p.adcbuf.size()));

@@ -51,8 +51,9 @@ struct Workbench : MeasurementListener {
 void OpenWorkbench(Program& p);
 
 // --- Recording ----------------------------------------------------------------------------------
-// Starts recording to `path` (replacing that file); rows follow while a loop runs. Says so in the
-// status line, or why the file could not be made (and then returns false).
+// Starts recording to `path` (replacing a regular file of that name; a pipe, a device or a folder
+// is refused before it is opened); rows follow while a loop runs. Says so in the status line, or
+// why the file could not be made (and then returns false).
 bool StartRecording(Program& p, const std::string& path);
 // Writes the rows still gathered, closes the files and says how many rows were kept.
 void StopRecording(Program& p);

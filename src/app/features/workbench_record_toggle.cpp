@@ -39,6 +39,7 @@ bool StartRecording(Program& p, const std::string& path) {
     h.utcMs = platform::UtcMilliseconds();
     w.recordStart = p.rt.Timer();
     w.recordedCycles = 0;
+    w.recorded = MeasurementRow{};  // no image row before this recording's first measurement
     if (w.recorder.Start(path, CommentBlock(h), w.recordStart) != RecordResult::Ok) {
         w.panel.SetRecording(false);
         SetStatus(p, "Recording not started: " + w.recorder.Error());

@@ -110,4 +110,9 @@ class Rs232 {
     std::unique_ptr<Impl> impl_;
 };
 
+// False when `path` names something that is surely no serial device: a folder, a regular file, a
+// device that is no terminal (/dev/null). True when it may be one (also when it cannot be
+// opened to tell, e.g. for lack of rights or held by another program).
+bool IsSerialDevice(const std::string& path);
+
 }  // namespace platform

@@ -63,7 +63,8 @@ class WorkbenchPanel {
 };
 
 // Writes a graph or strip chart of a panel through the plot library (PNG at its size on screen,
-// PDF as vectors). False when the control is not a graph or the file cannot be written.
+// PDF as vectors). False when the control is not a graph or the file cannot be written; a target
+// that is not a regular file is refused (output_target.h).
 bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path);
 bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path);
 // Puts the graphs on the clipboard as one picture, stacked top to bottom in the given order.
