@@ -5,24 +5,23 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data_table.h"
 #include "engine_impl.h"
 #include "plot_base.h"
 #include "settings.h"
+#include "workbench_dock.h"
 
 namespace platform {
 
 namespace {
 
-constexpr int kWidth = 470;
 constexpr const char* kFolderKey = "workbench/lastFolder";
 constexpr const char* kRecordOff = "Record (Ctrl+R)";
 constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
@@ -42,7 +41,7 @@ struct WorkbenchPanel::Impl {
     void* data;
     QPointer<QWidget> side;
     QPointer<QLabel> rate;
-    QPointer<QTableWidget> table;
+    QPointer<DataTable> table;
     QPointer<QPushButton> record;
     QPointer<QLabel> unsent;
     QPointer<QFileDialog> dialog;
@@ -60,26 +59,15 @@ struct WorkbenchPanel::Impl {
     }
 
     void Build(QWidget* window) {
-        const QSize panelSize = window->size();
-        window->setFixedSize(panelSize.width() + kWidth, panelSize.height());
-        side = new QWidget(window);
-        side->setObjectName(QStringLiteral("Workbench"));
-        side->setGeometry(panelSize.width(), 0, kWidth, panelSize.height());
-        auto* layout = new QVBoxLayout(side);
-        auto* title = new QLabel(QStringLiteral("<b>Measurement workbench</b>"));
-        layout->addWidget(title);
+        QVBoxLayout* layout = WorkbenchColumn(window);
+        if (layout == nullptr) return;
+        side = layout->parentWidget();
         rate = new QLabel(QStringLiteral("Rate: -"));
         rate->setObjectName(QStringLiteral("WorkbenchRate"));
         layout->addWidget(rate);
-        table = new QTableWidget;
-        table->setObjectName(QStringLiteral("WorkbenchTable"));
-        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table->verticalHeader()->hide();
+        table = new DataTable(QStringLiteral("WorkbenchTable"));
         table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        // Fixed widths: fitting columns to their contents would measure every cell at each refresh.
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        table->horizontalHeader()->setStretchLastSection(true);
-        layout->addWidget(table, 1);
+        layout->addWidget(table);
         record = AddButton(layout, "WorkbenchRecord", kRecordOff);
         record->setCheckable(true);
         QObject::connect(record, &QPushButton::toggled, record, [this](bool on) {
@@ -104,6 +92,7 @@ struct WorkbenchPanel::Impl {
                              [this, action] { Call(action); });
         }
         BuildParameterChecks(layout, window);
+        layout->addStretch(1);
     }
 
     // The parameter checks: unsent values and the compare view.
@@ -134,43 +123,13 @@ void WorkbenchPanel::ShowRate(const std::string& text) {
     if (impl_->rate) impl_->rate->setText(QString::fromStdString(text));
 }
 
-void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr || rows.empty()) return;
-    const int count = static_cast<int>(rows.size()), columns = static_cast<int>(rows[0].size());
-    if (table->rowCount() != count - 1 || table->columnCount() != columns) {
-        table->setRowCount(count - 1);
-        table->setColumnCount(columns);
-        for (int r = 0; r < count; ++r)
-            for (int c = 0; c < columns; ++c) {
-                auto* item = new QTableWidgetItem;
-                item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                              : Qt::AlignRight | Qt::AlignVCenter);
-                if (r == 0)
-                    table->setHorizontalHeaderItem(c, item);
-                else
-                    table->setItem(r - 1, c, item);
-            }
-    }
-    // Only changed texts are set, with updates held back: the table then repaints once.
-    table->setUpdatesEnabled(false);
-    for (int r = 0; r < count; ++r)
-        for (int c = 0; c < columns && c < static_cast<int>(rows[r].size()); ++c) {
-            QTableWidgetItem* item =
-                r == 0 ? table->horizontalHeaderItem(c) : table->item(r - 1, c);
-            const QString text = QString::fromStdString(rows[r][c]);
-            if (item->text() != text) item->setText(text);
-        }
-    table->setUpdatesEnabled(true);
+void WorkbenchPanel::ShowTable(const std::vector<std::string>& header,
+                               const std::vector<std::vector<TableCell>>& rows) {
+    if (impl_->table) impl_->table->Show(header, rows);
 }
 
 void WorkbenchPanel::SizeColumns(const std::vector<std::string>& widest) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr) return;
-    table->setColumnCount(std::max(table->columnCount(), static_cast<int>(widest.size())));
-    const QFontMetrics metrics(table->font());
-    for (int c = 0; c < static_cast<int>(widest.size()); ++c)
-        table->setColumnWidth(c, metrics.horizontalAdvance(QString::fromStdString(widest[c])) + 10);
+    if (impl_->table) impl_->table->FixColumnWidths(widest);
 }
 
 void WorkbenchPanel::ShowUnsent(const std::string& text) {

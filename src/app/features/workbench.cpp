@@ -21,15 +21,15 @@ std::string Number(const char* format, double value) {
     return text;
 }
 
-std::vector<std::string> FiguresRow(const char* name, const SeriesFigures& f) {
-    if (f.count == 0) return {name, "0", "-", "-", "-", "-", "-"};
-    return {name,
-            std::to_string(f.count),
-            Number("%.2f", f.mean),
-            Number("%.2f", f.sd),
-            Number("%.0f", f.min),
-            Number("%.0f", f.max),
-            Number("%.0f", f.range)};
+std::vector<platform::TableCell> FiguresRow(const std::string& name, const SeriesFigures& f) {
+    if (f.count == 0) return {{name}, {"0"}, {"-"}, {"-"}, {"-"}, {"-"}, {"-"}};
+    return {{name},
+            {std::to_string(f.count)},
+            {Number("%.2f", f.mean)},
+            {Number("%.2f", f.sd)},
+            {Number("%.0f", f.min)},
+            {Number("%.0f", f.max)},
+            {Number("%.0f", f.range)}};
 }
 
 void Show(Workbench& w, double now) {
@@ -38,12 +38,12 @@ void Show(Workbench& w, double now) {
     w.panel.ShowRate(f.total[kValue].count > 0 ? Number("Rate: %.2f answers/s", f.rate)
                                                : "Rate: -");
     static constexpr const char* kNames[kSeriesCount] = {"Value", "Left", "Right"};
-    std::vector<std::vector<std::string>> rows = {{"", "n", "mean", "sd", "min", "max", "range"}};
+    std::vector<std::vector<platform::TableCell>> rows;
     for (int s = 0; s < kSeriesCount; ++s)
-        rows.push_back(FiguresRow((std::string(kNames[s]) + ", last 100").c_str(), f.window[s]));
+        rows.push_back(FiguresRow(std::string(kNames[s]) + ", last 100", f.window[s]));
     for (int s = 0; s < kSeriesCount; ++s)
-        rows.push_back(FiguresRow((std::string(kNames[s]) + ", all").c_str(), f.total[s]));
-    w.panel.ShowTable(rows);
+        rows.push_back(FiguresRow(std::string(kNames[s]) + ", all", f.total[s]));
+    w.panel.ShowTable({"", "n", "mean", "sd", "min", "max", "range"}, rows);
 }
 
 void EndRecordingOnFailure(Program& p, RecordResult result) {

@@ -1,4 +1,4 @@
-// The measurement workbench's side panel at the right edge of the main panel: the answer rate, a
+// The measurement workbench in its dock beside the main panel (workbench_dock.h): the answer rate, a
 // table of statistics, the Record toggle (Ctrl+R) and the export buttons; below them the count of
 // unsent parameter values and the Compare button (Ctrl+D). And the exports of the panel's graphs
 // (PNG, PDF, clipboard) through the plot library's own writers.
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "table_cell.h"
 
 namespace platform {
 
@@ -32,17 +33,18 @@ using WorkbenchCallback = void (*)(void* data, WorkbenchAction action, const std
 
 class WorkbenchPanel {
   public:
-    // Adds the side panel to the window of `panel`, which grows by its width. Without such a panel
-    // nothing is shown and every operation does nothing.
+    // Fills the workbench dock of the window of `panel`. Without such a panel nothing is shown
+    // and every operation does nothing.
     WorkbenchPanel(Engine& engine, int panel, WorkbenchCallback callback, void* data);
     ~WorkbenchPanel();
     WorkbenchPanel(const WorkbenchPanel&) = delete;
     WorkbenchPanel& operator=(const WorkbenchPanel&) = delete;
 
     void ShowRate(const std::string& text);
-    // rows[0] is the header row; every row has the same count of cells. Only changed cells are
-    // redrawn.
-    void ShowTable(const std::vector<std::vector<std::string>>& rows);
+    // header: the column titles; rows: one row's cells, the first its name. Only changed cells
+    // are redrawn.
+    void ShowTable(const std::vector<std::string>& header,
+                   const std::vector<std::vector<TableCell>>& rows);
     // Fixes each column's width to fit the given text (the widest it will show), so refreshes
     // never measure the cells.
     void SizeColumns(const std::vector<std::string>& widest);
