@@ -4,6 +4,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "tolerance_lamp.h"
 #include "workbench.h"
 
 using namespace platform;
@@ -40,6 +41,7 @@ void BeginLoop(Program& p, int shownGraph, int hiddenGraph) {
 // The ending steps: only now may another loop start.
 void EndLoop(Program& p) {
     WorkbenchLoopEnds(p);
+    LampLoopEnded(p);
     p.rx_flag = 0;
     p.graphrefresh = 0;
     LockAcquisition(p, 0);

@@ -1,6 +1,7 @@
 // The video curve and the bar graph.
 #include "gui.h"
 #include "panel_ids.h"
+#include "tolerance_lamp.h"
 
 using namespace platform;
 
@@ -36,6 +37,7 @@ void PlotVIDEOCurve(Program& p, const u16* video, const double* x) {
 void PlotVIDEOBarGraph(Program& p) {
     const BarGraphDrawing d = ComputeBarGraph(p);
     WriteDisplays(p);
+    LampMeasured(p);
     const int bar = ui::GRAPHBar;
     p.rt.SetAxisScalingMode(p.pHandle, bar, VAL_XAXIS, VAL_MANUAL, 1.0, GraphTop(p, p.ccdsubpixel));
     p.rt.SetGraphCursor(p.pHandle, bar, 2, p.eBeg, kCursorHeight);

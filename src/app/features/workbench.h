@@ -13,9 +13,9 @@
 #include <string>
 
 #include "program.h"
+#include "recording_files.h"
 #include "workbench_csv.h"
 #include "workbench_panel.h"
-#include "recording_files.h"
 #include "workbench_stats.h"
 
 struct Workbench {

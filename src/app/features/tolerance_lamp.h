@@ -1,0 +1,28 @@
+// The pass/fail lamp beside the measured value: "In tolerance" (green), "Out of tolerance" (red)
+// or "No edge", judged by the bar graph's bands (tolerance_verdict.h); "Idle" while no loop runs.
+// It follows the loops as a measurement listener.
+#pragma once
+
+#include "measurement_listeners.h"
+#include "lamp_view.h"
+
+struct Program;
+
+class ToleranceLamp : public MeasurementListener {
+  public:
+    explicit ToleranceLamp(Program& p);
+
+    void Measured(const State& s) override;
+    void LoopEnded(const State& s, ExchangeOutcome how) override;
+
+  private:
+    platform::ToleranceLampView view_;
+};
+
+// Until the loops dispatch to their listeners: the bar graph's drawing hands each measurement on
+// (only while a loop runs), and a loop's ending steps turn the lamp idle.
+void LampMeasured(Program& p);
+void LampLoopEnded(Program& p);
+
+// Adds the lamp to the main panel; once, at start-up, after the panel is loaded.
+void OpenToleranceLamp(Program& p);
