@@ -10,6 +10,7 @@
 #include "drop_down_list.h"
 #include "engine_impl.h"
 #include "graph_widget.h"
+#include "meaning_spin_box.h"
 #include "panel_ids.h"
 #include "secondary_window.h"
 #include "strip_chart.h"
@@ -32,6 +33,8 @@ class PanelLoader : public QUiLoader {
             widget = new BinarySwitch(parent);
         else if (className == QLatin1String("QDoubleSpinBox"))
             widget = new DecimalSpinBox(parent);
+        else if (className == QLatin1String("QSpinBox"))
+            widget = new MeaningSpinBox(parent);
         else if (className == QLatin1String("QComboBox"))
             widget = new DropDownList(parent);
         else

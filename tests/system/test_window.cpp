@@ -12,6 +12,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
@@ -180,6 +181,23 @@ TEST_F(Window, OnlyAGeometryThatFitsTheScreenIsRestored) {
                                   QByteArray("\x01\xd9", 2));
             });
     EXPECT_EQ(Main()->size(), design);
+}
+
+// The modes read with their meaning in the control's own text (also its accessible value); a
+// typed number alone sets the value, which stays the number.
+TEST_F(Window, ModesShowTheirMeaningAfterTheNumber) {
+    const struct {
+        int control, typed;
+        const char* text;
+    } cases[] = {{ui::NUMEMode, 2, "2: distance between the edges"},
+                 {ui::NUMAnaMode, 6, "6: minimum"}};
+    for (const auto& c : cases) {
+        EnterValue(c.control, c.typed);
+        EXPECT_EQ(CtrlAs<QSpinBox>(c.control)->text().toStdString(), c.text);
+        int value = -1;
+        engine_->GetCtrlVal(p().pHandle, c.control, value);
+        EXPECT_EQ(value, c.typed);
+    }
 }
 
 // Parameters II and the compare view open within the main window's screen; with no loop
