@@ -181,14 +181,18 @@ PlotBase* Plot(Engine& engine, int panel, int control) {
 
 }  // namespace
 
-bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path) {
+bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && plot->savePng(QString::fromStdString(path));
+    return plot != nullptr && plot->exportPng(QString::fromStdString(path), width, height,
+                                              QString::fromStdString(title));
 }
 
-bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path) {
+bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && plot->savePdf(QString::fromStdString(path));
+    return plot != nullptr && plot->exportPdf(QString::fromStdString(path), width, height,
+                                              QString::fromStdString(title));
 }
 
 bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls) {

@@ -214,10 +214,17 @@ TEST_F(WorkbenchTest, AKilledWriterLeavesWholeRows) {
 TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     Start("--baud 19200");
     RunCycles(ui::BTNRun, 120);
+    const QSize onScreen = Ctrl(ui::STRIPRaw)->size();
     SaveGraphs(p(), File("g.png"));
     SaveGraphs(p(), File("g.pdf"));
-    for (const char* graph : {"g-strip", "g-bar"}) {
-        EXPECT_FALSE(QImage(dir_.filePath(graph + QStringLiteral(".png"))).isNull()) << graph;
+    EXPECT_EQ(Ctrl(ui::STRIPRaw)->size(), onScreen);
+    const struct {
+        const char* graph;
+        QSize size;  // a size of its own per graph, whatever the screen
+    } pngs[] = {{"g-strip", QSize(kExportWidth, kExportHeight)},
+                {"g-bar", QSize(kExportWidth, kBarExportHeight)}};
+    for (const auto& [graph, size] : pngs) {
+        EXPECT_EQ(QImage(dir_.filePath(graph + QStringLiteral(".png"))).size(), size) << graph;
         std::ifstream pdf(File(graph) + ".pdf");
         std::string magic(4, ' ');
         pdf.read(magic.data(), 4);

@@ -3,8 +3,8 @@
 // It follows the loops as a measurement listener.
 #pragma once
 
-#include "measurement_listeners.h"
 #include "lamp_view.h"
+#include "measurement_listeners.h"
 
 struct Program;
 

@@ -64,10 +64,14 @@ class WorkbenchPanel {
     std::unique_ptr<Impl> impl_;
 };
 
-// Writes a graph or strip chart of a panel through the plot library (PNG at its size on screen,
-// PDF as vectors). False when the control is not a graph or the file cannot be written.
-bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path);
-bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path);
+// Writes a graph or strip chart of a panel through the plot library, with `title` on a line above
+// it: a PNG of width x height pixels drawn at twice the pixel density, or a PDF of that size in
+// points halved, as vectors. The plot on screen does not change. False when the control is not a
+// graph or the file cannot be written.
+bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title);
+bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title);
 // Puts the graphs on the clipboard as one picture, stacked top to bottom in the given order.
 bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls);
 
