@@ -62,10 +62,13 @@ std::string HelpText(Command command) {
             break;
         case Command::Run:
             text =
-                "Usage: tavrix-cli run --count N | --seconds S [--csv FILE] [options]\n"
+                "Usage: tavrix-cli run --count N | --seconds S [--csv FILE]\n"
+                "                      [--csv-format rfc4180|semicolon] [options]\n"
                 "Takes measurements one after another and writes one CSV row each (with\n"
                 "--json one JSON object a line) to FILE or standard output. A sensor that\n"
-                "stops answering ends the run with exit code 3; the rows so far are kept.\n";
+                "stops answering ends the run with exit code 3; the rows so far are kept.\n"
+                "--csv-format semicolon separates fields with ';' and writes ',' as decimal\n"
+                "mark, for spreadsheets in comma-decimal locales (default rfc4180).\n";
             break;
         case Command::Compare:
             text =

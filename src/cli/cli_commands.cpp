@@ -143,7 +143,7 @@ ExitCode ResetMaxMin(Context& c) {
 ExitCode Run(Context& c, std::ostream& rows) {
     Program& p = c.p;
     const Request& r = c.request;
-    if (!r.json) rows << MeasurementColumns();
+    if (!r.json) rows << MeasurementColumns(r.csvFormat);
     long taken = 0;
     bool done = false;
     const double start = p.rt.Timer();
@@ -153,7 +153,8 @@ ExitCode Run(Context& c, std::ostream& rows) {
         // The recording's columns: a file from here reads like one the window recorded.
         const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, q.tVal,
                                  q.tTol};
-        rows << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row)) << std::flush;
+        rows << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row, r.csvFormat))
+             << std::flush;
         ++taken;
         done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
         if (done) q.stop_flag = 1;

@@ -3,8 +3,10 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
@@ -23,6 +25,12 @@ namespace platform {
 namespace {
 
 constexpr const char* kFolderKey = "workbench/lastFolder";
+constexpr const char* kCsvFormatKey = "workbench/csvFormat";  // 1: semicolon
+// The CSV formats as the list and the file dialog name them, RFC 4180 first.
+constexpr const char* kCsvFormats[] = {
+    "CSV, comma-separated (*.csv)",
+    "CSV, semicolon-separated, decimal comma (*.csv)",
+};
 constexpr const char* kRecordOff = "Record (Ctrl+R)";
 constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
 
@@ -44,6 +52,7 @@ struct WorkbenchPanel::Impl {
     QPointer<DataTable> table;
     QPointer<QPushButton> record;
     QPointer<QLabel> unsent;
+    QPointer<QComboBox> csvFormat;
     QPointer<QFileDialog> dialog;
 
     Impl(Engine& e, WorkbenchCallback cb, void* d) : engine(e), callback(cb), data(d) {}
@@ -91,8 +100,28 @@ struct WorkbenchPanel::Impl {
             QObject::connect(AddButton(layout, b.name, b.text), &QPushButton::clicked, side,
                              [this, action] { Call(action); });
         }
+        BuildCsvFormat(layout);
         BuildParameterChecks(layout, window);
         layout->addStretch(1);
+    }
+
+    // The CSV format of Record and Save last 100, remembered between runs.
+    void BuildCsvFormat(QVBoxLayout* layout) {
+        auto* row = new QHBoxLayout;
+        auto* label = new QLabel(QStringLiteral("CSV:"));
+        csvFormat = new QComboBox;
+        csvFormat->setObjectName(QStringLiteral("WorkbenchCsvFormat"));
+        for (const char* name : kCsvFormats)
+            csvFormat->addItem(QString::fromUtf8(name).section(QLatin1String(" ("), 0, 0));
+        csvFormat->setCurrentIndex(UserSettings().value(QLatin1String(kCsvFormatKey)).toInt() == 1);
+        csvFormat->setAccessibleName(QStringLiteral("CSV format"));
+        label->setBuddy(csvFormat);
+        QObject::connect(csvFormat, &QComboBox::currentIndexChanged, csvFormat, [](int index) {
+            UserSettings().setValue(QLatin1String(kCsvFormatKey), index);
+        });
+        row->addWidget(label);
+        row->addWidget(csvFormat, 1);
+        layout->addLayout(row);
     }
 
     // The parameter checks: unsent values and the compare view.
@@ -136,6 +165,10 @@ void WorkbenchPanel::ShowUnsent(const std::string& text) {
     if (impl_->unsent) impl_->unsent->setText(QString::fromStdString(text));
 }
 
+bool WorkbenchPanel::SemicolonCsv() const {
+    return impl_->csvFormat && impl_->csvFormat->currentIndex() == 1;
+}
+
 void WorkbenchPanel::SetRecording(bool on) {
     if (impl_->record == nullptr) return;
     const QSignalBlocker quiet(impl_->record);
@@ -157,13 +190,23 @@ bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setNameFilter(QString::fromStdString(pattern));
+    const bool csv = pattern == "*.csv";
+    if (csv && impl_->csvFormat) {  // the file type chooses the format
+        dialog->setNameFilters(
+            {QString::fromUtf8(kCsvFormats[0]), QString::fromUtf8(kCsvFormats[1])});
+        dialog->selectNameFilter(QString::fromUtf8(kCsvFormats[impl_->csvFormat->currentIndex()]));
+    } else {
+        dialog->setNameFilter(QString::fromStdString(pattern));
+    }
     dialog->setDefaultSuffix(QFileInfo(QString::fromStdString(pattern)).suffix());
     dialog->selectFile(QString::fromStdString(defaultName));
     Impl* impl = impl_.get();
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                     [impl, forAction](const QString& file) {
+                     [impl, forAction, csv, dialog](const QString& file) {
                          const QFileInfo chosen(file);
+                         if (csv && impl->csvFormat)
+                             impl->csvFormat->setCurrentIndex(dialog->selectedNameFilter() ==
+                                                              QString::fromUtf8(kCsvFormats[1]));
                          UserSettings().setValue(QLatin1String(kFolderKey), chosen.absolutePath());
                          impl->Call(forAction, chosen.absoluteFilePath().toStdString());
                      });

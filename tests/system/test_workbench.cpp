@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QPushButton>
@@ -116,7 +117,7 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
     const size_t n = csv.rows.size();
     EXPECT_TRUE(n == answers.size() || n == answers.size() - 1) << n;  // one was in flight
     EXPECT_GE(n, 150u);
-    EXPECT_EQ(csv.comments, 5);
+    EXPECT_EQ(csv.comments, 7);
     EXPECT_EQ(csv.columns + "\r\n", MeasurementColumns());
     EXPECT_EQ(Status(), "Recording ended: " + std::to_string(n) + " rows in run.csv");
     std::vector<std::uint16_t> values;
@@ -239,6 +240,14 @@ TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     EXPECT_EQ(csv.rows.back()[0], std::to_string(bench().cycles));
     EXPECT_EQ(csv.rows.back()[5], std::to_string(p().Mvalue));
     EXPECT_EQ(Status(), "100 measurements saved");
+
+    // The dock's CSV list chooses the format of the file written next.
+    Ctrl(ui::BTNRun)->window()->findChild<QComboBox*>("WorkbenchCsvFormat")->setCurrentIndex(1);
+    SaveLatestCsv(p(), File("semicolon.csv"));
+    std::ifstream semicolon(File("semicolon.csv"));
+    const std::string text((std::istreambuf_iterator<char>(semicolon)), {});
+    EXPECT_NE(text.find("# format: semicolon"), std::string::npos);
+    EXPECT_NE(text.find("\ncycle;utc;seconds;Ledge;"), std::string::npos);
 }
 
 // The user's way: Ctrl+R asks for the file (the folder used last, a dated name); cancelling leaves

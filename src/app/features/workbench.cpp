@@ -96,6 +96,10 @@ void WorkbenchCloser::operator()(Workbench* w) const {
     delete w;
 }
 
+CsvFormat CsvFormatOf(const Workbench& w) {
+    return w.panel.SemicolonCsv() ? CsvFormat::Semicolon : CsvFormat::Rfc4180;
+}
+
 void OpenWorkbench(Program& p) {
     p.workbench.reset(new Workbench(p));
     Show(*p.workbench, 0);
@@ -127,7 +131,8 @@ void WorkbenchMeasurement(Program& p) {
         w.recorded = row;
         w.recorded.cycle = ++w.recordedCycles;
         w.recorded.seconds = now - w.recordStart;
-        EndRecordingOnFailure(p, w.recorder.AddMeasurement(MeasurementLine(w.recorded), now));
+        EndRecordingOnFailure(
+            p, w.recorder.AddMeasurement(MeasurementLine(w.recorded, w.recordFormat), now));
     }
     if (now - w.shownAt >= Workbench::kShowSeconds) Show(w, now);
 }
@@ -136,8 +141,8 @@ void WorkbenchLineImage(Program& p) {
     if (!p.workbench || !p.workbench->recorder.On()) return;
     Workbench& w = *p.workbench;
     const MeasurementRow& r = w.recorded;
-    const std::string line =
-        ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(), int(p.adcbuf.size()));
+    const std::string line = ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(),
+                                       int(p.adcbuf.size()), w.recordFormat);
     EndRecordingOnFailure(p, w.recorder.AddImage(line, p.rt.Timer()));
 }
 

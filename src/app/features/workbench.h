@@ -33,7 +33,11 @@ struct Workbench {
     double recordStart = 0;
     long recordedCycles = 0;
     MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
+    CsvFormat recordFormat = CsvFormat::Rfc4180;  // of the running recording
 };
+
+// The CSV format the user chose (the dock's list or the file dialog's file type).
+CsvFormat CsvFormatOf(const Workbench& w);
 
 // Adds the side panel to the main panel; once, at start-up, after the panel is loaded.
 void OpenWorkbench(Program& p);

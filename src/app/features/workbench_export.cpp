@@ -45,10 +45,11 @@ void SaveLatestCsv(Program& p, const std::string& path) {
     h.title = "Tavrix-Didor " + p.szSoftVersion + " latest measurements";
     h.firmware = p.szVersion;
     h.utcMs = UtcMilliseconds();
-    std::string text = CommentBlock(h) + MeasurementColumns();
+    const CsvFormat format = CsvFormatOf(w);
+    std::string text = CommentBlock(h, format) + MeasurementColumns(format);
     const long count = std::min<long>(w.cycles, Workbench::kLatest);
     for (long k = w.cycles - count; k < w.cycles; ++k)
-        text += MeasurementLine(w.latest[static_cast<std::size_t>(k % Workbench::kLatest)]);
+        text += MeasurementLine(w.latest[static_cast<std::size_t>(k % Workbench::kLatest)], format);
     const std::string error = SaveTextFile(path, text);
     SetStatus(
         p, error.empty() ? std::to_string(count) + " measurements saved" : "Not saved: " + error);

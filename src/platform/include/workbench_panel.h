@@ -50,6 +50,9 @@ class WorkbenchPanel {
     void SizeColumns(const std::vector<std::string>& widest);
     // The line under the buttons that says how many parameter values are not sent.
     void ShowUnsent(const std::string& text);
+    // The CSV format chosen for the files the workbench writes: in the dock's "CSV" list, or by
+    // the file type picked in a CSV file dialog; kept between runs. False: RFC 4180 (the default).
+    bool SemicolonCsv() const;
     // Sets the Record toggle without a callback.
     void SetRecording(bool on);
     // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
