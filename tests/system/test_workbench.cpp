@@ -11,6 +11,7 @@
 #include <QFileDialog>
 #include <QImage>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -65,6 +66,8 @@ class WorkbenchTest : public ProgramTest {
     }
     void Start(const std::string& options) {
         QStandardPaths::setTestModeEnabled(true);  // the folder used last goes to a test profile
+        QSettings(QStringLiteral("Tavrix"), QStringLiteral("Tavrix-Didor"))
+            .remove(QStringLiteral("workbench/csvFormat"));  // RFC 4180, as for a new user
         options_ = options;
         StartSensor(options);
         StartProgram();
@@ -242,7 +245,8 @@ TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     EXPECT_EQ(Status(), "100 measurements saved");
 
     // The dock's CSV list chooses the format of the file written next.
-    Ctrl(ui::BTNRun)->window()->findChild<QComboBox*>("WorkbenchCsvFormat")->setCurrentIndex(1);
+    auto* format = Ctrl(ui::BTNRun)->window()->findChild<QComboBox*>("WorkbenchCsvFormat");
+    format->setCurrentIndex(1);
     SaveLatestCsv(p(), File("semicolon.csv"));
     std::ifstream semicolon(File("semicolon.csv"));
     const std::string text((std::istreambuf_iterator<char>(semicolon)), {});
