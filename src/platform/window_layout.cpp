@@ -149,8 +149,9 @@ class WindowWatcher : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        auto* window = static_cast<QMainWindow*>(watched);
-        if (event->type() == QEvent::Hide && !event->spontaneous() &&
+        // Not a main window any more while it is being destroyed: its docks are gone by then.
+        auto* window = qobject_cast<QMainWindow*>(watched);
+        if (window != nullptr && event->type() == QEvent::Hide && !event->spontaneous() &&
             window->property(kShownProperty).toBool()) {
             UserSettings().setValue(GeometryKey(window), window->saveGeometry());
             UserSettings().setValue(FrameKey(window), window->frameGeometry());
