@@ -149,10 +149,10 @@ class WindowWatcher : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        // Not a main window any more while it is being destroyed: its docks are gone by then.
+        // A window being destroyed hides once more, with its layout (and dock places) gone.
         auto* window = qobject_cast<QMainWindow*>(watched);
-        if (window != nullptr && event->type() == QEvent::Hide && !event->spontaneous() &&
-            window->property(kShownProperty).toBool()) {
+        if (window != nullptr && window->layout() != nullptr && event->type() == QEvent::Hide &&
+            !event->spontaneous() && window->property(kShownProperty).toBool()) {
             UserSettings().setValue(GeometryKey(window), window->saveGeometry());
             UserSettings().setValue(FrameKey(window), window->frameGeometry());
             UserSettings().setValue(StateKey(window), window->saveState());
