@@ -11,15 +11,15 @@ mkdir -p docs
 XDG_CONFIG_HOME="$(mktemp -d)"
 export XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
-# The screens of set-up laptops: 1366 x 768 (with Video, and with Run and the workbench dock shown)
-# and 1024 x 600; and the panel at 200 % on a screen large enough to show it whole.
+# The screens of set-up laptops, 1366 x 768 and 1024 x 600, with Video; Run with the workbench dock
+# beside the panel on a wide screen; and the panel at 200 % on a screen large enough to show it.
 shot() {  # SCREEN [OPTIONS...] OUTPUT
     local screen="$1"
     shift
     env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 ${screen}x24" build/default/tavrix-screenshot "$@"
 }
 shot 1366x768 docs/window-1366x768.png
-shot 1366x768 --workbench docs/workbench-1366x768.png
+shot 1920x1080 --workbench docs/workbench.png
 shot 1024x600 docs/window-1024x600.png
 QT_SCALE_FACTOR=2 shot 3600x1500 docs/main-panel-200.png
-echo "docs/window-1366x768.png docs/workbench-1366x768.png docs/window-1024x600.png docs/main-panel-200.png"
+echo "docs/window-1366x768.png docs/workbench.png docs/window-1024x600.png docs/main-panel-200.png"

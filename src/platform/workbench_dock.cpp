@@ -14,6 +14,7 @@ namespace platform {
 namespace {
 
 constexpr int kDockWidth = 470;
+constexpr int kDockFrame = 24;  // the dock's frame and its separator from the centre
 constexpr const char* kDockName = "Workbench";
 constexpr const char* kBoxCountProperty = "tavrixWorkbenchBoxes";
 
@@ -44,10 +45,10 @@ QDockWidget* MakeDock(QMainWindow* window) {
 
     // Beside the panel only where both fit; else one click away.
     const QScreen* screen = window->screen();
-    const bool fits =
-        screen == nullptr || screen->availableGeometry().width() >= window->width() + kDockWidth;
+    const int wide = window->width() + kDockWidth + kDockFrame;
+    const bool fits = screen == nullptr || screen->availableGeometry().width() >= wide;
     if (fits)
-        window->resize(window->width() + kDockWidth, window->height());
+        window->resize(wide, window->height());
     else
         dock->hide();
     return dock;
