@@ -84,12 +84,17 @@ TEST_F(Window, PanelFitsTheScreenOrEveryControlScrollsIntoViewWithItsLabel) {
     if (Large()) {  // a 1366 x 768 laptop: the whole panel, no scrolling
         EXPECT_FALSE(Scroll()->horizontalScrollBar()->isVisible());
         EXPECT_FALSE(Scroll()->verticalScrollBar()->isVisible());
-        for (int id = 1; id < ui::kCtrlCount; ++id)
-            if (At(id)->isVisibleTo(Main())) EXPECT_TRUE(InView(At(id))) << ui::kControlNames[id];
+        for (int id = 1; id < ui::kCtrlCount; ++id) {
+            if (At(id)->isVisibleTo(Main())) {
+                EXPECT_TRUE(InView(At(id))) << ui::kControlNames[id];
+            }
+        }
     }
-    for (int id = 1; id < ui::kCtrlCount; ++id)
-        if (At(id)->isVisibleTo(Main()))
+    for (int id = 1; id < ui::kCtrlCount; ++id) {
+        if (At(id)->isVisibleTo(Main())) {
             EXPECT_TRUE(ScrolledIntoView(At(id))) << ui::kControlNames[id];
+        }
+    }
     // Tab (the focus) brings a field into view together with the label that names it.
     const struct {
         int control;
