@@ -1,8 +1,10 @@
 // Starts the tool on the built-in simulated sensor, runs Video for a few seconds and saves a
-// picture of the main panel: the README's screenshot. With --workbench it runs Run with recording
-// on (to a temporary file) instead: the README's picture of the measurement workbench.
+// picture of the main window: the README's screenshot. With --workbench it runs Run with recording
+// on (to a temporary file) instead, with the workbench dock shown: the README's picture of the
+// measurement workbench.
 //   tavrix-screenshot [--workbench] OUTPUT.png
 #include <QApplication>
+#include <QDockWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
             CC_BTNVideo(p.pHandle, ui::BTNVideo, platform::EVENT_COMMIT, &p, 0, 0);
             return;
         }
+        if (auto* dock = MainPanel()->findChild<QDockWidget*>(QStringLiteral("Workbench")))
+            dock->show();
         StartRecording(p, recordings.filePath(QStringLiteral("run.csv")).toStdString());
         CC_BTNRun(p.pHandle, ui::BTNRun, platform::EVENT_COMMIT, &p, 0, 0);
     });

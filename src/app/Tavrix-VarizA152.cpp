@@ -5,6 +5,7 @@
 #include "gui.h"
 #include "logo.h"
 #include "panel_ids.h"
+#include "tolerance_lamp.h"
 #include "workbench.h"
 
 using namespace platform;
@@ -88,6 +89,7 @@ int StartProgram(Program& p) {
     p.proj_dir = p.rt.GetProjectDir();
     InstallCallbacks(p);
     OpenWorkbench(p);
+    OpenToleranceLamp(p);
     InitVars(p);
     OpenEditMarks(p);
     FillPortList(p);

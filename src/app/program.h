@@ -31,6 +31,11 @@ struct Identification {
     bool profile = false, record = false, firmware = false;
 };
 
+class ToleranceLamp;  // tolerance_lamp.h
+struct ToleranceLampCloser {
+    void operator()(ToleranceLamp* lamp) const;
+};
+
 struct Program : State {
     Program(platform::Engine& engine, platform::Rs232& ports) : rt(engine), rs(ports) {}
     platform::Engine& rt;
@@ -49,6 +54,7 @@ struct Program : State {
     WordMask editMarked;
     std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
     PortWatch portWatch;  // the port selector's view of the hardware
+    std::unique_ptr<ToleranceLamp, ToleranceLampCloser> lamp;  // null until OpenToleranceLamp
 };
 
 // The Program behind a callback's data pointer.

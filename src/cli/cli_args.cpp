@@ -149,7 +149,8 @@ class Parser {
             return;
         }
         if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
-            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv")
+            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv" &&
+            name != "--csv-format")
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
         if (!value || !Mark(name == "--output" ? "-o" : name)) return;
@@ -186,6 +187,8 @@ class Parser {
             r().seconds = *seconds;
         } else if (name == "--csv") {
             r().csv = value;
+        } else if (name == "--csv-format") {
+            if (!ParseCsvFormat(value, r().csvFormat)) return Fail(bad + " (rfc4180 or semicolon)");
         } else {
             r().file = value;
         }
@@ -206,10 +209,11 @@ class Parser {
             const char* option;
             Command command;
         };
-        const Allowed allowed[] = {{"--from", Command::Get},    {"-o", Command::Get},
-                                   {"--to", Command::Send},     {"--verify", Command::Send},
-                                   {"--clamp", Command::Send},  {"--count", Command::Run},
-                                   {"--seconds", Command::Run}, {"--csv", Command::Run}};
+        const Allowed allowed[] = {{"--from", Command::Get},      {"-o", Command::Get},
+                                   {"--to", Command::Send},       {"--verify", Command::Send},
+                                   {"--clamp", Command::Send},    {"--count", Command::Run},
+                                   {"--seconds", Command::Run},   {"--csv", Command::Run},
+                                   {"--csv-format", Command::Run}};
         for (const auto& a : allowed)
             if (Seen(a.option) && a.command != c)
                 return Fail(std::string(a.option) + " does not go with " + command);

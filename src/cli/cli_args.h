@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "workbench_csv.h"
+
 // The process's exit codes; scripts rely on these values.
 enum class ExitCode {
     Ok = 0,
@@ -36,7 +38,8 @@ struct Request {
     bool clamp = false;  // send: values out of range are replaced as the window's Send does
     long count = 0;      // run: measurements to take, or 0 when seconds are given
     double seconds = 0;
-    std::string csv;  // run: the CSV file; empty for standard output
+    std::string csv;                           // run: the CSV file; empty for standard output
+    CsvFormat csvFormat = CsvFormat::Rfc4180;  // run: --csv-format
 };
 
 // A request, or the reason the command line is refused (then error is not empty).

@@ -66,12 +66,15 @@ std::string HelpText(Command command) {
             break;
         case Command::Run:
             text =
-                "Usage: tavrix-cli run --count N | --seconds S [--csv FILE] [options]\n"
+                "Usage: tavrix-cli run --count N | --seconds S [--csv FILE]\n"
+                "                      [--csv-format rfc4180|semicolon] [options]\n"
                 "Takes measurements one after another and writes one CSV row each (with\n"
                 "--json one JSON object a line) to FILE or standard output. FILE is made or\n"
                 "replaced when the first row is ready, and holds whole rows only. A sensor that\n"
                 "stops answering ends the run with exit code 3; the rows so far are kept. A\n"
-                "write that fails (disk full, file-size limit) ends it with exit code 5.\n";
+                "write that fails (disk full, file-size limit) ends it with exit code 5.\n"
+                "--csv-format semicolon separates fields with ';' and writes ',' as decimal\n"
+                "mark, for spreadsheets in comma-decimal locales (default rfc4180).\n";
             break;
         case Command::Compare:
             text =

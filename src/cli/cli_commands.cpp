@@ -176,7 +176,8 @@ class RowWriter : public MeasurementListener {
         // The recording's columns: a file from here reads like one the window recorded.
         const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, s.tVal,
                                  s.tTol};
-        const std::string line = r.json ? JsonRow(seconds, answer) : MeasurementLine(row);
+        const std::string line =
+            r.json ? JsonRow(seconds, answer) : MeasurementLine(row, r.csvFormat);
         if (r.csv.empty())
             written = static_cast<bool>(c_.out << line << std::flush);
         else
@@ -197,7 +198,7 @@ class RowWriter : public MeasurementListener {
 ExitCode Run(Context& c) {
     Program& p = c.p;
     const Request& r = c.request;
-    const std::string head = r.json ? "" : MeasurementColumns();
+    const std::string head = r.json ? "" : MeasurementColumns(r.csvFormat);
     MeasurementsFile file(r.csv, head);
     if (r.csv.empty()) c.out << head;
     RowWriter writer(c, file);

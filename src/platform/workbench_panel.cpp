@@ -3,29 +3,36 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data_table.h"
 #include "engine_impl.h"
 #include "output_target.h"
 #include "plot_base.h"
 #include "settings.h"
+#include "workbench_dock.h"
 
 namespace platform {
 
 namespace {
 
-constexpr int kWidth = 470;
 constexpr const char* kFolderKey = "workbench/lastFolder";
+constexpr const char* kCsvFormatKey = "workbench/csvFormat";  // 1: semicolon
+// The CSV formats as the list and the file dialog name them, RFC 4180 first.
+constexpr const char* kCsvFormats[] = {
+    "CSV, comma-separated (*.csv)",
+    "CSV, semicolon-separated, decimal comma (*.csv)",
+};
 constexpr const char* kRecordOff = "Record (Ctrl+R)";
 constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
 
@@ -44,9 +51,10 @@ struct WorkbenchPanel::Impl {
     void* data;
     QPointer<QWidget> side;
     QPointer<QLabel> rate;
-    QPointer<QTableWidget> table;
+    QPointer<DataTable> table;
     QPointer<QPushButton> record;
     QPointer<QLabel> unsent;
+    QPointer<QComboBox> csvFormat;
     QPointer<QDialog> dialog;  // the file dialog, or the question whether to replace the file
 
     Impl(Engine& e, WorkbenchCallback cb, void* d) : engine(e), callback(cb), data(d) {}
@@ -81,26 +89,15 @@ struct WorkbenchPanel::Impl {
     }
 
     void Build(QWidget* window) {
-        const QSize panelSize = window->size();
-        window->setFixedSize(panelSize.width() + kWidth, panelSize.height());
-        side = new QWidget(window);
-        side->setObjectName(QStringLiteral("Workbench"));
-        side->setGeometry(panelSize.width(), 0, kWidth, panelSize.height());
-        auto* layout = new QVBoxLayout(side);
-        auto* title = new QLabel(QStringLiteral("<b>Measurement workbench</b>"));
-        layout->addWidget(title);
+        QVBoxLayout* layout = WorkbenchColumn(window);
+        if (layout == nullptr) return;
+        side = layout->parentWidget();
         rate = new QLabel(QStringLiteral("Rate: -"));
         rate->setObjectName(QStringLiteral("WorkbenchRate"));
         layout->addWidget(rate);
-        table = new QTableWidget;
-        table->setObjectName(QStringLiteral("WorkbenchTable"));
-        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table->verticalHeader()->hide();
+        table = new DataTable(QStringLiteral("WorkbenchTable"));
         table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        // Fixed widths: fitting columns to their contents would measure every cell at each refresh.
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        table->horizontalHeader()->setStretchLastSection(true);
-        layout->addWidget(table, 1);
+        layout->addWidget(table);
         record = AddButton(layout, "WorkbenchRecord", kRecordOff);
         record->setCheckable(true);
         QObject::connect(record, &QPushButton::toggled, record, [this](bool on) {
@@ -124,7 +121,28 @@ struct WorkbenchPanel::Impl {
             QObject::connect(AddButton(layout, b.name, b.text), &QPushButton::clicked, side,
                              [this, action] { Call(action); });
         }
+        BuildCsvFormat(layout);
         BuildParameterChecks(layout, window);
+        layout->addStretch(1);
+    }
+
+    // The CSV format of Record and Save last 100, remembered between runs.
+    void BuildCsvFormat(QVBoxLayout* layout) {
+        auto* row = new QHBoxLayout;
+        auto* label = new QLabel(QStringLiteral("CSV:"));
+        csvFormat = new QComboBox;
+        csvFormat->setObjectName(QStringLiteral("WorkbenchCsvFormat"));
+        for (const char* name : kCsvFormats)
+            csvFormat->addItem(QString::fromUtf8(name).section(QLatin1String(" ("), 0, 0));
+        csvFormat->setCurrentIndex(UserSettings().value(QLatin1String(kCsvFormatKey)).toInt() == 1);
+        csvFormat->setAccessibleName(QStringLiteral("CSV format"));
+        label->setBuddy(csvFormat);
+        QObject::connect(csvFormat, &QComboBox::currentIndexChanged, csvFormat, [](int index) {
+            UserSettings().setValue(QLatin1String(kCsvFormatKey), index);
+        });
+        row->addWidget(label);
+        row->addWidget(csvFormat, 1);
+        layout->addLayout(row);
     }
 
     // The parameter checks: unsent values and the compare view.
@@ -155,47 +173,21 @@ void WorkbenchPanel::ShowRate(const std::string& text) {
     if (impl_->rate) impl_->rate->setText(QString::fromStdString(text));
 }
 
-void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr || rows.empty()) return;
-    const int count = static_cast<int>(rows.size()), columns = static_cast<int>(rows[0].size());
-    if (table->rowCount() != count - 1 || table->columnCount() != columns) {
-        table->setRowCount(count - 1);
-        table->setColumnCount(columns);
-        for (int r = 0; r < count; ++r)
-            for (int c = 0; c < columns; ++c) {
-                auto* item = new QTableWidgetItem;
-                item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                              : Qt::AlignRight | Qt::AlignVCenter);
-                if (r == 0)
-                    table->setHorizontalHeaderItem(c, item);
-                else
-                    table->setItem(r - 1, c, item);
-            }
-    }
-    // Only changed texts are set, with updates held back: the table then repaints once.
-    table->setUpdatesEnabled(false);
-    for (int r = 0; r < count; ++r)
-        for (int c = 0; c < columns && c < static_cast<int>(rows[r].size()); ++c) {
-            QTableWidgetItem* item =
-                r == 0 ? table->horizontalHeaderItem(c) : table->item(r - 1, c);
-            const QString text = QString::fromStdString(rows[r][c]);
-            if (item->text() != text) item->setText(text);
-        }
-    table->setUpdatesEnabled(true);
+void WorkbenchPanel::ShowTable(const std::vector<std::string>& header,
+                               const std::vector<std::vector<TableCell>>& rows) {
+    if (impl_->table) impl_->table->Show(header, rows);
 }
 
 void WorkbenchPanel::SizeColumns(const std::vector<std::string>& widest) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr) return;
-    table->setColumnCount(std::max(table->columnCount(), static_cast<int>(widest.size())));
-    const QFontMetrics metrics(table->font());
-    for (int c = 0; c < static_cast<int>(widest.size()); ++c)
-        table->setColumnWidth(c, metrics.horizontalAdvance(QString::fromStdString(widest[c])) + 10);
+    if (impl_->table) impl_->table->FixColumnWidths(widest);
 }
 
 void WorkbenchPanel::ShowUnsent(const std::string& text) {
     if (impl_->unsent) impl_->unsent->setText(QString::fromStdString(text));
+}
+
+bool WorkbenchPanel::SemicolonCsv() const {
+    return impl_->csvFormat && impl_->csvFormat->currentIndex() == 1;
 }
 
 void WorkbenchPanel::SetRecording(bool on) {
@@ -220,14 +212,24 @@ bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
     dialog->setOption(QFileDialog::DontUseNativeDialog);
     dialog->setOption(QFileDialog::DontConfirmOverwrite);  // asked without blocking, below
     dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setNameFilter(QString::fromStdString(pattern));
+    const bool csv = pattern == "*.csv";
+    if (csv && impl_->csvFormat) {  // the file type chooses the format
+        dialog->setNameFilters(
+            {QString::fromUtf8(kCsvFormats[0]), QString::fromUtf8(kCsvFormats[1])});
+        dialog->selectNameFilter(QString::fromUtf8(kCsvFormats[impl_->csvFormat->currentIndex()]));
+    } else {
+        dialog->setNameFilter(QString::fromStdString(pattern));
+    }
     dialog->setDefaultSuffix(QFileInfo(QString::fromStdString(pattern)).suffix());
     dialog->selectFile(QString::fromStdString(defaultName));
     Impl* impl = impl_.get();
     QWidget* window = impl_->side->window();
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                     [impl, window, forAction](const QString& file) {
+                     [impl, window, forAction, csv, dialog](const QString& file) {
                          const QFileInfo chosen(file);
+                         if (csv && impl->csvFormat)
+                             impl->csvFormat->setCurrentIndex(dialog->selectedNameFilter() ==
+                                                              QString::fromUtf8(kCsvFormats[1]));
                          UserSettings().setValue(QLatin1String(kFolderKey), chosen.absolutePath());
                          if (chosen.isFile())  // other targets are refused by the writer
                              impl->AskToReplace(window, forAction, chosen);
@@ -249,14 +251,20 @@ PlotBase* Plot(Engine& engine, int panel, int control) {
 }  // namespace
 
 // The plot library opens the path itself: the target is checked just before.
-bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path) {
+bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && MayWriteTo(path) && plot->savePng(QString::fromStdString(path));
+    return plot != nullptr && MayWriteTo(path) &&
+           plot->exportPng(QString::fromStdString(path), width, height,
+                           QString::fromStdString(title));
 }
 
-bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path) {
+bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && MayWriteTo(path) && plot->savePdf(QString::fromStdString(path));
+    return plot != nullptr && MayWriteTo(path) &&
+           plot->exportPdf(QString::fromStdString(path), width, height,
+                           QString::fromStdString(title));
 }
 
 bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls) {

@@ -9,10 +9,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QImage>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -69,6 +71,8 @@ class WorkbenchTest : public ProgramTest {
     }
     void Start(const std::string& options) {
         QStandardPaths::setTestModeEnabled(true);  // the folder used last goes to a test profile
+        QSettings(QStringLiteral("Tavrix"), QStringLiteral("Tavrix-Didor"))
+            .remove(QStringLiteral("workbench/csvFormat"));  // RFC 4180, as for a new user
         options_ = options;
         StartSensor(options);
         StartProgram();
@@ -121,7 +125,7 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
     const size_t n = csv.rows.size();
     EXPECT_TRUE(n == answers.size() || n == answers.size() - 1) << n;  // one was in flight
     EXPECT_GE(n, 150u);
-    EXPECT_EQ(csv.comments, 5);
+    EXPECT_EQ(csv.comments, 7);
     EXPECT_EQ(csv.columns + "\r\n", MeasurementColumns());
     EXPECT_EQ(Status(), "Recording ended: " + std::to_string(n) + " rows in run.csv");
     std::vector<std::uint16_t> values;
@@ -224,10 +228,17 @@ TEST_F(WorkbenchTest, AKilledWriterLeavesWholeRows) {
 TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     Start("--baud 19200");
     RunCycles(ui::BTNRun, 120);
+    const QSize onScreen = Ctrl(ui::STRIPRaw)->size();
     SaveGraphs(p(), File("g.png"));
     SaveGraphs(p(), File("g.pdf"));
-    for (const char* graph : {"g-strip", "g-bar"}) {
-        EXPECT_FALSE(QImage(dir_.filePath(graph + QStringLiteral(".png"))).isNull()) << graph;
+    EXPECT_EQ(Ctrl(ui::STRIPRaw)->size(), onScreen);
+    const struct {
+        const char* graph;
+        QSize size;  // a size of its own per graph, whatever the screen
+    } pngs[] = {{"g-strip", QSize(kExportWidth, kExportHeight)},
+                {"g-bar", QSize(kExportWidth, kBarExportHeight)}};
+    for (const auto& [graph, size] : pngs) {
+        EXPECT_EQ(QImage(dir_.filePath(graph + QStringLiteral(".png"))).size(), size) << graph;
         std::ifstream pdf(File(graph) + ".pdf");
         std::string magic(4, ' ');
         pdf.read(magic.data(), 4);
@@ -242,6 +253,15 @@ TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     EXPECT_EQ(csv.rows.back()[0], std::to_string(bench().cycles));
     EXPECT_EQ(csv.rows.back()[5], std::to_string(p().Mvalue));
     EXPECT_EQ(Status(), "100 measurements saved");
+
+    // The dock's CSV list chooses the format of the file written next.
+    auto* format = Ctrl(ui::BTNRun)->window()->findChild<QComboBox*>("WorkbenchCsvFormat");
+    format->setCurrentIndex(1);
+    SaveLatestCsv(p(), File("semicolon.csv"));
+    std::ifstream semicolon(File("semicolon.csv"));
+    const std::string text((std::istreambuf_iterator<char>(semicolon)), {});
+    EXPECT_NE(text.find("# format: semicolon"), std::string::npos);
+    EXPECT_NE(text.find("\ncycle;utc;seconds;Ledge;"), std::string::npos);
 }
 
 // The user's way: Ctrl+R asks for the file (the folder used last, a dated name); cancelling leaves

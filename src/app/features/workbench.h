@@ -44,7 +44,11 @@ struct Workbench : MeasurementListener {
     double recordStart = 0;
     long recordedCycles = 0;
     MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
+    CsvFormat recordFormat = CsvFormat::Rfc4180;  // of the running recording
 };
+
+// The CSV format the user chose (the dock's list or the file dialog's file type).
+CsvFormat CsvFormatOf(const Workbench& w);
 
 // Adds the side panel to the main panel and registers it as a measurement listener; once, at
 // start-up, after the panel is loaded.
@@ -65,6 +69,9 @@ std::string DefaultRecordName(const std::string& what);
 // began), replacing `path` atomically. The outcome is in the status line.
 void SaveLatestCsv(Program& p, const std::string& path);
 // The shown graphs (strip chart or video curve, and the bar graph) as "<stem>-strip", "-video",
-// "-bar" plus the extension of `path` (.png or .pdf); or on the clipboard as one picture.
+// "-bar" plus the extension of `path` (.png or .pdf), each with a title line (program, firmware
+// text, port, date and time, what it shows); PNGs of kExportWidth x kExportHeight pixels (the bar
+// graph kBarExportHeight high); or on the clipboard as one picture.
+inline constexpr int kExportWidth = 1600, kExportHeight = 900, kBarExportHeight = 300;
 void SaveGraphs(Program& p, const std::string& path);
 void CopyShownGraphs(Program& p);

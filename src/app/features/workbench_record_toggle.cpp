@@ -40,7 +40,9 @@ bool StartRecording(Program& p, const std::string& path) {
     w.recordStart = p.rt.Timer();
     w.recordedCycles = 0;
     w.recorded = MeasurementRow{};  // no image row before this recording's first measurement
-    if (w.recorder.Start(path, CommentBlock(h), w.recordStart) != RecordResult::Ok) {
+    w.recordFormat = CsvFormatOf(w);
+    if (w.recorder.Start(path, CommentBlock(h, w.recordFormat), w.recordStart, w.recordFormat) !=
+        RecordResult::Ok) {
         w.panel.SetRecording(false);
         SetStatus(p, "Recording not started: " + w.recorder.Error());
         return false;
