@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "sensor_memory.h"
+
 // The process's exit codes; scripts rely on these values.
 enum class ExitCode {
     Ok = 0,
@@ -15,7 +17,6 @@ enum class ExitCode {
 };
 
 enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare };
-enum class Memory { Ram, Eeprom };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
 // path, which the session maps to port `number`.

@@ -20,7 +20,7 @@ void Draw(CompareView& v) {
     }
     v.panel.ShowTable(table.header, rows);
     const bool differ = v.ram && v.eeprom && *v.ram != *v.eeprom;
-    v.panel.ShowSummary(RamEepromSummary(v.ram, v.eeprom), differ);
+    v.panel.ShowSummary(MemoryStateText(v.ram, v.eeprom, false), differ);
 }
 
 CompareRead Report(Program& p, CompareRead outcome) {
