@@ -16,6 +16,7 @@
 
 #include "engine_impl.h"
 #include "plot_base.h"
+#include "sensor_box_frame.h"
 #include "settings.h"
 
 namespace platform {
@@ -66,6 +67,7 @@ struct WorkbenchPanel::Impl {
         side->setObjectName(QStringLiteral("Workbench"));
         side->setGeometry(panelSize.width(), 0, kWidth, panelSize.height());
         auto* layout = new QVBoxLayout(side);
+        layout->addWidget(NewSensorBoxFrame());
         auto* title = new QLabel(QStringLiteral("<b>Measurement workbench</b>"));
         layout->addWidget(title);
         rate = new QLabel(QStringLiteral("Rate: -"));
