@@ -5,6 +5,7 @@
 #include "edit_marks.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
@@ -102,7 +103,10 @@ int CC_RBTFile(int, int, int event, void* data, int, int) {
 int CC_ButtonTeach(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
-    if (ExchangeCurrentRecord(p, TEACH, "New setpoint value teached!"))
+    const u16 setpoint = p.tVal;
+    const bool answered = ExchangeCurrentRecord(p, TEACH, "New setpoint value teached!");
+    SensorTaught(p, OutcomeOf(p, answered), setpoint);
+    if (answered)
         PushGET(p, RAM);
     else
         SetStatus(p, "Timeout-RS-232...");
@@ -114,6 +118,7 @@ int CC_ButtonReset(int, int, int event, void* callbackData, int, int) {
     Program& p = ProgramOf(callbackData);
     const bool answered = ExchangeCurrentRecord(p, RESET_MAXMIN, "Reset Max/Min values...");
     SetStatus(p, answered ? "Reset of analog-output Max/Min OK!" : "Timeout-RS-232...");
+    SensorMaxMinReset(p, OutcomeOf(p, answered));
     return 0;
 }
 
@@ -133,8 +138,8 @@ int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
     const SentRequest request = WriteRequest(p, p.target == EEPROM ? SEND_EEPROM : SEND_RAM);
     const bool answered = p.nBytesW == FRAME_BYTES && AwaitAnswer(p, request);
     SetStatus(p, answered ? "Line Ok!" : "Timeout-RS-232...");
-    // Only a record the sensor confirmed counts as sent.
-    if (answered) EditMarksReference(p, PackedRecord(p));
+    SensorRecordSent(p, p.target == EEPROM ? Memory::Eeprom : Memory::Ram, OutcomeOf(p, answered),
+                     PackedRecord(p));
     return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
@@ -84,32 +85,40 @@ void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
 namespace {
 
 // Line check, hardware profile, parameter record and firmware text, with 0.1 s pauses.
-void IdentifySensor(Program& p, int port) {
+// True when the line check, the profile and the record read were answered.
+bool IdentifySensor(Program& p, int port) {
     p.ret = CheckComLine(p, port);
-    if (p.ret != 1) return;
+    const bool wrongSync = p.szStatus == "read error - not sync byte 0xAA!";
+    SensorOutcome(p, wrongSync ? ExchangeOutcome::WrongSync : OutcomeOf(p, p.ret == 1));
+    if (p.ret != 1) return false;
     p.rt.Delay(0.1);
     p.ret = GetHARDWAREInfo(p);
+    const bool profile = p.ret == 1;
     p.rt.Delay(0.1);
     p.target = RAM;
-    PushGET(p, RAM);
+    const bool record = PushGET(p, RAM);
     p.rt.Delay(0.1);
     p.ret = GetVERSIONInfo(p);
     if (p.ret < VERSION_BYTES) p.szStatus = "Error reading firmware-info!";
+    return profile && record;
 }
 
 }  // namespace
 
 void InitRS232(Program& p, int port) {
+    SensorPortOpening(p);
     p.ret = p.rs.OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096);
     if (p.ret < 0) {
         p.szStatus = OpenErrorText(static_cast<ComResult>(p.ret));
+        SensorPortNotOpened(p);
     } else {
         p.rs.SetComTime(port, 2.0);
         p.rs.FlushInQ(port);
         p.rs.SetCTSMode(port, 0);
         p.router.Clear();
         InstallRxCallback(p);
-        IdentifySensor(p, port);
+        SensorIdentifying(p);
+        SensorIdentificationEnded(p, IdentifySensor(p, port));
     }
     ShowStatus(p);
 }

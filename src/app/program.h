@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "com232_router.h"
 #include "engine.h"
 #include "port_watch.h"
 #include "record_diff.h"
 #include "rs232.h"
+#include "sensor_model.h"
 #include "state.h"
 #include "toolkit.h"
 
@@ -21,6 +23,18 @@ struct WorkbenchCloser {
 struct CompareView;  // compare.h
 struct CompareViewCloser {
     void operator()(CompareView* v) const;
+};
+
+struct SensorView;  // sensor_view.h
+struct SensorViewCloser {
+    void operator()(SensorView* v) const;
+};
+
+// Where writes to the sensor are logged (change_record.h).
+struct ChangeLogTarget {
+    std::string path;  // empty: --log, TAVRIX_LOG or the data folder's
+    std::string program = "tavrix-didor";
+    std::string failure;  // why the log could not be written, the first time
 };
 
 struct Program : State {
@@ -35,10 +49,18 @@ struct Program : State {
     // results in the state; a caller that records measurements hooks in here (empty: nobody).
     std::function<void(Program&)> measured;
     std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
-    // Unsent edits (edit_marks.h): the record last received, sent or loaded, and the words whose
-    // controls are marked as differing from it.
-    RecordWords editReference{};
-    WordMask editMarked;
+    // What is known of the sensor; changed by exchange outcomes only (sensor_events.h).
+    SensorModel model;
+    ChangeLogTarget changeLog;
+    // The sensor box, the panel's undo history and the marks (sensor_view.h); null until opened.
+    std::unique_ptr<SensorView, SensorViewCloser> sensorView;
+    // A Teach that was answered and waits for its read-back, which completes its log entry.
+    struct {
+        bool on = false;
+        KnownRecord before{};
+        u16 setpoint = 0;
+    } teach;
+    bool quitting = false;                                    // the close box ended the program
     std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
     PortWatch portWatch;  // the port selector's view of the hardware
 };
