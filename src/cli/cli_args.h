@@ -2,6 +2,7 @@
 // Pure: no port, no panel, no toolkit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,7 @@ enum class ExitCode {
     FileError = 5,  // a parameter or CSV file cannot be read or written
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare };
+enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Log };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
 // path, which the session maps to port `number`.
@@ -36,6 +37,8 @@ struct Request {
     long count = 0;  // run: measurements to take, or 0 when seconds are given
     double seconds = 0;
     std::string csv;  // run: the CSV file; empty for standard output
+    std::string log;  // --log: the change log; empty for TAVRIX_LOG or the data folder's
+    std::optional<long long> since;  // log --since, in UTC milliseconds
 };
 
 // A request, or the reason the command line is refused (then error is not empty).

@@ -38,8 +38,12 @@ bool Session::Connect(const PortChoice& port, std::string& why) {
         why = "cannot open " + where + ": " + p.szStatus;
         return false;
     }
-    // The window's own test of a complete identification: the firmware text arrived whole.
-    if (p.ret < VERSION_BYTES) {
+    // The model says how the identification ended; the firmware text must have arrived whole.
+    if (p.model.Link() == LinkState::WrongDevice) {
+        why = "another device answers on " + where + ": " + p.szStatus;
+        return false;
+    }
+    if (p.model.Identity().identifiedAt == 0 || p.ret < VERSION_BYTES) {
         why = "no sensor answering on " + where + ": " + p.szStatus;
         return false;
     }
