@@ -42,18 +42,20 @@ class PanelStep : public QUndoCommand {
     bool first_ = true;
 };
 
-// A field is being typed in while its text is not yet its committed value.
-bool BeingTypedIn(QWidget* focus) {
-    auto* edit = qobject_cast<QLineEdit*>(focus);
-    if (edit == nullptr) return false;
-    if (auto* box = qobject_cast<QDoubleSpinBox*>(edit->parentWidget()))
-        return box->cleanText() != box->textFromValue(box->value());
-    if (auto* box = qobject_cast<QSpinBox*>(edit->parentWidget())) {
+// A field is being typed in while its text is not yet its committed value. `w` is a spin box or
+// its line edit (whichever the key reached first), or a plain line edit.
+bool BeingTypedIn(QWidget* w) {
+    auto* box = qobject_cast<QAbstractSpinBox*>(w);
+    if (box == nullptr && w != nullptr) box = qobject_cast<QAbstractSpinBox*>(w->parentWidget());
+    if (auto* real = qobject_cast<QDoubleSpinBox*>(box))
+        return real->cleanText() != real->textFromValue(real->value());
+    if (auto* whole = qobject_cast<QSpinBox*>(box)) {
         bool ok = false;
-        const int typed = box->locale().toInt(box->cleanText(), &ok);
-        return !ok || typed != box->value();
+        const int typed = whole->locale().toInt(whole->cleanText(), &ok);
+        return !ok || typed != whole->value();
     }
-    return !edit->isReadOnly() && edit->isModified();
+    auto* edit = qobject_cast<QLineEdit*>(w);
+    return edit != nullptr && !edit->isReadOnly() && edit->isModified();
 }
 
 // Lets Ctrl+Z and Ctrl+Shift+Z reach the window's actions unless a field is being typed in: a
@@ -114,7 +116,8 @@ PanelHistory::PanelHistory(Engine& engine, int panel, HistoryApply apply, void* 
     QObject::connect(&h.stack, &QUndoStack::canRedoChanged, h.redo, &QAction::setEnabled);
     h.keys = new UndoKeys(window);
     for (QWidget* child : window->findChildren<QWidget*>())
-        if (qobject_cast<QLineEdit*>(child) != nullptr) child->installEventFilter(h.keys);
+        if (qobject_cast<QLineEdit*>(child) || qobject_cast<QAbstractSpinBox*>(child))
+            child->installEventFilter(h.keys);
     if (QWidget* frame = FindSensorBoxFrame(window)) {
         auto* row = new QHBoxLayout;
         for (QAction* action : {h.undo.data(), h.redo.data()}) {
