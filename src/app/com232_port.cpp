@@ -96,7 +96,7 @@ bool IdentifySensor(Program& p, int port) {
     const bool profile = p.ret == 1;
     p.rt.Delay(0.1);
     p.target = RAM;
-    const bool record = PushGET(p, RAM);
+    const bool record = PushGET(p, RAM) == ExchangeOutcome::Answered;
     p.rt.Delay(0.1);
     p.ret = GetVERSIONInfo(p);
     if (p.ret < VERSION_BYTES) p.szStatus = "Error reading firmware-info!";

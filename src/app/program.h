@@ -8,6 +8,7 @@
 
 #include "com232_router.h"
 #include "engine.h"
+#include "measurement_listeners.h"
 #include "port_watch.h"
 #include "record_diff.h"
 #include "rs232.h"
@@ -45,9 +46,8 @@ struct Program : State {
     AnswerRouter router;         // every frame from the sensor, filed for the exchange it answers
     bool loopRunning = false;    // Run or Video, until its ending steps have run
     bool blockTimedOut = false;  // a line-image block of the current Video cycle timed out
-    // Called by the Run and Video loops once for every measurement they take in, with the
-    // results in the state; a caller that records measurements hooks in here (empty: nobody).
-    std::function<void(Program&)> measured;
+    // Who follows the Run and Video loops (the workbench, the command line, ...).
+    MeasurementListeners listeners;
     std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
     // What is known of the sensor; changed by exchange outcomes only (sensor_events.h).
     SensorModel model;

@@ -82,8 +82,8 @@ std::string Changes(const KnownRecord& before, const KnownRecord& after) {
     for (int i = 0; i < PNUM; ++i) {
         if (before[i] == after[i]) continue;
         out += (out.empty() ? "" : ", ") +
-               std::string(kRecordWordNames[static_cast<std::size_t>(i)]) + " " + Word(before[i]) +
-               "->" + Word(after[i]);
+               std::string(kParameterRecord[static_cast<std::size_t>(i)].label) + " " +
+               Word(before[i]) + "->" + Word(after[i]);
     }
     return out.empty() ? "no change" : out;
 }

@@ -7,7 +7,7 @@
 #include "compare.h"
 #include "gui.h"
 #include "panel_ids.h"
-#include "parameter_record.h"
+#include "records.h"
 #include "sensor_view.h"
 #include "workbench.h"
 

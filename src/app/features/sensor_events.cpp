@@ -34,9 +34,10 @@ std::string PortText(const Program& p) {
 
 ExchangeOutcome OutcomeOf(Program& p, bool answered) {
     if (answered) return ExchangeOutcome::Answered;
-    if (!p.rs.IsOpen(p.com)) return ExchangeOutcome::NotOpen;
-    if (p.nBytesW != FRAME_BYTES) return ExchangeOutcome::ShortWrite;
-    if (p.portWatch.chosenGone) return ExchangeOutcome::PortLost;
+    if (p.nBytesW != FRAME_BYTES) return WriteOutcome(p.nBytesW);
+    // A port that went away during the wait is closed by the serial layer.
+    if (p.rs.GetInQLen(p.com) == platform::kComNotOpen || p.portWatch.chosenGone)
+        return ExchangeOutcome::PortLost;
     return ExchangeOutcome::TimedOut;
 }
 

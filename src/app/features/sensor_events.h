@@ -29,5 +29,6 @@ void SensorRecordSent(Program& p, Memory memory, ExchangeOutcome outcome, const 
 void SensorTaught(Program& p, ExchangeOutcome outcome, u16 setpointBefore);
 void SensorMaxMinReset(Program& p, ExchangeOutcome outcome);
 
-// Until every exchange returns its outcome: what an exchange that returned `answered` came to.
+// What an exchange that tells only whether it was answered came to (the line check, the profile,
+// Compare's reads).
 ExchangeOutcome OutcomeOf(Program& p, bool answered);

@@ -6,7 +6,7 @@
 #include "compare.h"
 #include "edit_marks.h"
 #include "gui.h"
-#include "parameter_record.h"
+#include "records.h"
 #include "workbench.h"
 
 using namespace platform;
