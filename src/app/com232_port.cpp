@@ -4,6 +4,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
@@ -98,40 +99,44 @@ void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
 namespace {
 
 // Line check, hardware profile, parameter record and firmware text, with 0.1 s pauses. Notes
-// which answers came.
-void IdentifySensor(Program& p, int port) {
+// which answers came; true when the line check, the profile and the record read were answered.
+bool IdentifySensor(Program& p, int port) {
     Identification& id = p.identified;
     p.ret = CheckComLine(p, port);
     id.line = p.ret == 1;
     id.wrongSync = !id.line && p.szStatus == "read error - not sync byte 0xAA!";
-    if (p.ret != 1) return;
+    SensorOutcome(p, id.wrongSync ? ExchangeOutcome::WrongSync : OutcomeOf(p, id.line));
+    if (!id.line) return false;
     p.rt.Delay(0.1);
     p.ret = GetHARDWAREInfo(p);
     id.profile = p.ret == 1;
     p.rt.Delay(0.1);
     p.target = RAM;
-    PushGET(p, RAM);
-    id.record = p.rx_flag == 1;
+    id.record = PushGET(p, RAM) == ExchangeOutcome::Answered;
     p.rt.Delay(0.1);
     p.ret = GetVERSIONInfo(p);
     id.firmware = p.ret >= VERSION_BYTES;
     if (p.ret < VERSION_BYTES) p.szStatus = "Error reading firmware-info!";
+    return id.profile && id.record;
 }
 
 }  // namespace
 
 void InitRS232(Program& p, int port) {
     p.identified = {};
+    SensorPortOpening(p);
     p.ret = p.rs.OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096);
     if (p.ret < 0) {
         p.szStatus = OpenErrorText(static_cast<ComResult>(p.ret));
+        SensorPortNotOpened(p);
     } else {
         p.rs.SetComTime(port, 2.0);
         p.rs.FlushInQ(port);
         p.rs.SetCTSMode(port, 0);
         p.router.Clear();
         InstallRxCallback(p);
-        IdentifySensor(p, port);
+        SensorIdentifying(p);
+        SensorIdentificationEnded(p, IdentifySensor(p, port));
     }
     ShowStatus(p);
 }

@@ -1,8 +1,8 @@
 // The exchanges that read and write the parameter record, teach and reset: each returns what
 // happened, and the status line is chosen from that in one place.
 #include "com232.h"
-#include "edit_marks.h"
 #include "gui.h"
+#include "sensor_events.h"
 
 namespace {
 
@@ -42,6 +42,10 @@ ExchangeOutcome Exchange(Program& p, int code, const char* announcement, bool wa
     return whole || outcome == ExchangeOutcome::Answered ? outcome : WriteOutcome(p.nBytesW);
 }
 
+Memory MemoryOf(int target) {
+    return target == EEPROM ? Memory::Eeprom : Memory::Ram;
+}
+
 }  // namespace
 
 void ReportOutcome(Program& p, ExchangeKind kind, ExchangeOutcome outcome) {
@@ -64,13 +68,17 @@ ExchangeOutcome PushGET(Program& p, int target) {
         if (outcome != ExchangeOutcome::Answered) {
             // The panel is not redrawn: values typed but not sent stay as they are.
             ReportOutcome(p, ExchangeKind::Get, outcome);
+            SensorRecordShown(p, MemoryOf(target), outcome);
             return outcome;
         }
         CopyPPtoVars(p);
         p.szStatus = TextsOf(ExchangeKind::Get).answered;
     }
     SetPanelValues(p);
-    EditMarksReference(p, p.pp);
+    if (target == DATFILE)
+        SensorFileShown(p);
+    else
+        SensorRecordShown(p, MemoryOf(target), ExchangeOutcome::Answered);
     ShowStatus(p);
     return ExchangeOutcome::Answered;
 }
@@ -82,14 +90,16 @@ ExchangeOutcome PushSEND(Program& p, int target) {
     const ExchangeOutcome outcome =
         Exchange(p, target == EEPROM ? SEND_EEPROM : SEND_RAM, nullptr, false);
     ReportOutcome(p, ExchangeKind::Send, outcome);
-    // Only a record the sensor confirmed counts as sent.
-    if (outcome == ExchangeOutcome::Answered) EditMarksReference(p, PackedRecord(p));
+    // Only a record the sensor confirmed counts as sent; the model says so.
+    SensorRecordSent(p, MemoryOf(target), outcome, PackedRecord(p));
     return outcome;
 }
 
 ExchangeOutcome PushTEACH(Program& p) {
     // The request carries pp as it stands; the panel is not read for it.
+    const u16 setpoint = p.tVal;
     const ExchangeOutcome outcome = Exchange(p, TEACH, "New setpoint value teached!", true);
+    SensorTaught(p, outcome, setpoint);
     if (outcome != ExchangeOutcome::Answered) {
         ReportOutcome(p, ExchangeKind::Teach, outcome);
         return outcome;
@@ -100,5 +110,6 @@ ExchangeOutcome PushTEACH(Program& p) {
 ExchangeOutcome PushRESET(Program& p) {
     const ExchangeOutcome outcome = Exchange(p, RESET_MAXMIN, "Reset Max/Min values...", true);
     ReportOutcome(p, ExchangeKind::Reset, outcome);
+    SensorMaxMinReset(p, outcome);
     return outcome;
 }

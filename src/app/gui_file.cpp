@@ -4,7 +4,6 @@
 
 #include "arrayfile.h"
 #include "com232.h"
-#include "edit_marks.h"
 #include "gui.h"
 
 using namespace platform;
@@ -75,10 +74,7 @@ void SendParaToFile(Program& p) {
     CopyVarsToPP(p);
     const FileResult result = WriteParaFile(p);
     // Shown, not stored: a later refresh must not repeat an old failure.
-    if (result != kFileOk)
-        ShowText(p, ParaFileErrorText(result, true));
-    else
-        EditMarksReference(p, p.pp);
+    if (result != kFileOk) ShowText(p, ParaFileErrorText(result, true));
 }
 
 bool ReadParaFromFile(Program& p) {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "change_log.h"
+
 namespace {
 
 constexpr long kMaxCount = 1000000000;
@@ -24,6 +26,7 @@ constexpr CommandName kCommands[] = {
     {Command::ResetMaxMin, "reset-maxmin"},
     {Command::Run, "run"},
     {Command::Compare, "compare"},
+    {Command::Log, "log"},
 };
 
 const char* CommandNameOf(Command command) {
@@ -150,7 +153,7 @@ class Parser {
         }
         if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
             name != "--output" && name != "--count" && name != "--seconds" && name != "--csv" &&
-            name != "--csv-format")
+            name != "--csv-format" && name != "--since" && name != "--log")
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
         if (!value || !Mark(name == "--output" ? "-o" : name)) return;
@@ -189,6 +192,11 @@ class Parser {
             r().csv = value;
         } else if (name == "--csv-format") {
             if (!ParseCsvFormat(value, r().csvFormat)) return Fail(bad + " (rfc4180 or semicolon)");
+        } else if (name == "--since") {
+            r().since = ParseIsoTime(value);
+            if (!r().since) return Fail(bad + " (an ISO 8601 date or date-time)");
+        } else if (name == "--log") {
+            r().log = value;
         } else {
             r().file = value;
         }
@@ -209,11 +217,11 @@ class Parser {
             const char* option;
             Command command;
         };
-        const Allowed allowed[] = {{"--from", Command::Get},      {"-o", Command::Get},
-                                   {"--to", Command::Send},       {"--verify", Command::Send},
-                                   {"--clamp", Command::Send},    {"--count", Command::Run},
-                                   {"--seconds", Command::Run},   {"--csv", Command::Run},
-                                   {"--csv-format", Command::Run}};
+        const Allowed allowed[] = {{"--from", Command::Get},       {"-o", Command::Get},
+                                   {"--to", Command::Send},        {"--verify", Command::Send},
+                                   {"--clamp", Command::Send},     {"--count", Command::Run},
+                                   {"--seconds", Command::Run},    {"--csv", Command::Run},
+                                   {"--csv-format", Command::Run}, {"--since", Command::Log}};
         for (const auto& a : allowed)
             if (Seen(a.option) && a.command != c)
                 return Fail(std::string(a.option) + " does not go with " + command);

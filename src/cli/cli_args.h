@@ -2,9 +2,11 @@
 // Pure: no port, no panel, no toolkit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sensor_memory.h"
 #include "workbench_csv.h"
 
 // The process's exit codes; scripts rely on these values.
@@ -16,8 +18,7 @@ enum class ExitCode {
     FileError = 5,  // a parameter or CSV file cannot be read or written
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare };
-enum class Memory { Ram, Eeprom };
+enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Log };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
 // path, which the session maps to port `number`.
@@ -40,6 +41,8 @@ struct Request {
     double seconds = 0;
     std::string csv;                           // run: the CSV file; empty for standard output
     CsvFormat csvFormat = CsvFormat::Rfc4180;  // run: --csv-format
+    std::string log;  // --log: the change log; empty for TAVRIX_LOG or the data folder's
+    std::optional<long long> since;  // log --since, in UTC milliseconds
 };
 
 // A request, or the reason the command line is refused (then error is not empty).

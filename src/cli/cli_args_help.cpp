@@ -8,6 +8,8 @@ constexpr const char* kCommonOptions =
     "  --port N|PATH|sim  port N (1-255, also COMN) of the window's port selector (default 1),\n"
     "                     a device path, or sim: the built-in simulated sensor\n"
     "  --json             machine-readable output\n"
+    "  --log FILE         the change log (default: TAVRIX_LOG, else changes.jsonl in the\n"
+    "                     user's application data folder)\n"
     "  -h, --help         this help\n"
     "  --version          the program's version\n";
 
@@ -28,6 +30,7 @@ std::string HelpText(Command command) {
                        "  reset-maxmin   reset the analogue output's maximum and minimum\n"
                        "  run            take measurements as CSV rows\n"
                        "  compare        RAM against EEPROM (and a file), word by word\n"
+                       "  log            the change log: every write to the sensor\n"
                        "tavrix-cli COMMAND --help describes each.\n") +
                    kCommonOptions +
                    "\nExit codes: 0 done, 2 usage, 3 no sensor or time-out, 4 verify mismatch or "
@@ -81,6 +84,13 @@ std::string HelpText(Command command) {
                 "Usage: tavrix-cli compare [FILE] [options]\n"
                 "Reads the record from RAM and from EEPROM and shows them, and the file's,\n"
                 "word by word. Any difference gives exit code 4.\n";
+            break;
+        case Command::Log:
+            text =
+                "Usage: tavrix-cli log [--since DATE] [options]\n"
+                "Prints the change log, an entry a line (with --json the entries as logged),\n"
+                "from DATE on: an ISO 8601 date or date-time, in UTC unless it carries an\n"
+                "offset. Damaged lines are skipped and counted. No log yet prints nothing.\n";
             break;
     }
     return text + kCommonOptions;

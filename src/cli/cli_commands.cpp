@@ -6,6 +6,7 @@
 #include "Tavrix-VarizA152.h"
 #include "arrayfile.h"
 #include "cli_format.h"
+#include "cli_log.h"
 #include "cli_measurements_file.h"
 #include "cli_session.h"
 #include "com232.h"
@@ -87,16 +88,16 @@ std::optional<Record> ReadRecord(Context& c, Memory memory) {
     return c.p.pp;
 }
 
+// What the sensor model learned from the identification.
 ExitCode Identify(Context& c) {
     const Program& p = c.p;
-    // The firmware text's bytes are still in the read buffer: nothing was read after them.
-    const std::string firmware = DecodeVersionText(p.szReadBuf.data(), VERSION_BYTES, p.pcbtype);
+    const SensorIdentity& id = p.model.Identity();
     Print(c, {TextField("port", c.session.Device()), TextField("line", "ok"),
-              NumberField("ccdtype", p.ccdtype), NumberField("ccdmaxpixel", p.ccdmaxpixel),
-              NumberField("ccdresolution", p.ccdresolution), NumberField("pcbtype", p.pcbtype),
-              NumberField("ccdsubpixel", p.ccdsubpixel), NumberField("softversion", p.softversion),
-              NumberField("pixB", p.pixB), NumberField("pixE", p.pixE),
-              TextField("firmware", firmware)});
+              NumberField("ccdtype", id.sensorType), NumberField("ccdmaxpixel", id.pixels),
+              NumberField("ccdresolution", p.ccdresolution), NumberField("pcbtype", id.board),
+              NumberField("ccdsubpixel", id.subPixels),
+              NumberField("softversion", id.softwareVersion), NumberField("pixB", p.pixB),
+              NumberField("pixE", p.pixE), TextField("firmware", id.firmware)});
     return ExitCode::Ok;
 }
 
@@ -295,6 +296,7 @@ ExitCode Dispatch(Context& c, Inputs& in) {
             return Run(c);
         case Command::Compare:
             return Compare(c, in.file);
+        case Command::Log:
         case Command::None:
             break;
     }
@@ -304,7 +306,10 @@ ExitCode Dispatch(Context& c, Inputs& in) {
 }  // namespace
 
 ExitCode RunCommand(const Request& request, std::ostream& out, std::ostream& err) {
+    if (request.command == Command::Log) return ListLog(request, out, err);
     Session session;
+    session.program().changeLog.path = request.log;
+    session.program().changeLog.program = "tavrix-cli";
     Context c{request, session, session.program(), out, err};
     if (!session.ready())
         return Fail(c, ExitCode::FileError, "cannot load the panel file beside the program");
@@ -317,5 +322,8 @@ ExitCode RunCommand(const Request& request, std::ostream& out, std::ostream& err
     if (!warning.empty()) err << "tavrix-cli: warning: " << warning << "\n";
     const ExitCode code = Dispatch(c, inputs);
     session.program().rs.CloseCom(session.program().com);
+    // The write itself went on; the log's failure is told once.
+    if (!session.program().changeLog.failure.empty())
+        err << "tavrix-cli: " << session.program().changeLog.failure << "\n";
     return code;
 }

@@ -44,8 +44,9 @@ bool Session::Connect(const PortChoice& port, bool needFirmware, std::string& wh
               (notSerial ? port.device + " is not a serial device" : p.szStatus);
         return false;
     }
+    // The model says whether another device answers; the identification notes which answers came.
     const Identification& id = p.identified;
-    if (id.wrongSync) {
+    if (p.model.Link() == LinkState::WrongDevice) {
         why = "another device answers on this port, " + where + ": " + p.szStatus;
         return false;
     }

@@ -19,6 +19,7 @@
 #include "engine_impl.h"
 #include "output_target.h"
 #include "plot_base.h"
+#include "sensor_box_frame.h"
 #include "settings.h"
 #include "workbench_dock.h"
 
@@ -92,6 +93,7 @@ struct WorkbenchPanel::Impl {
         QVBoxLayout* layout = WorkbenchColumn(window);
         if (layout == nullptr) return;
         side = layout->parentWidget();
+        layout->addWidget(NewSensorBoxFrame());
         rate = new QLabel(QStringLiteral("Rate: -"));
         rate->setObjectName(QStringLiteral("WorkbenchRate"));
         layout->addWidget(rate);

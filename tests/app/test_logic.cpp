@@ -250,11 +250,6 @@ TEST(RecordDiff, TableTintsWhatDiffersFromThePanelAndEepromFromRam) {
         for (int c = 0; c < 4; ++c)
             EXPECT_EQ(t.rows[w][c + 1].differs, expected[w][c]) << "word " << w << " col " << c;
     EXPECT_EQ(t.rows[0][4].text, "-");
-    EXPECT_EQ(RamEepromSummary(ram, eeprom), "RAM differs from EEPROM in 2 values");
-    eeprom[2] = 4;
-    EXPECT_EQ(RamEepromSummary(ram, eeprom), "RAM differs from EEPROM in 1 value");
-    EXPECT_EQ(RamEepromSummary(ram, ram), "RAM and EEPROM match");
-    EXPECT_EQ(RamEepromSummary(ram, std::nullopt), "RAM and EEPROM not read");
     EXPECT_EQ(UnsentText(0) + "|" + UnsentText(1) + "|" + UnsentText(3),
               "No unsent edits|1 value not sent|3 values not sent");
 }

@@ -42,6 +42,7 @@ TEST(CliArguments, AcceptedCommandLines) {
         {"run --count 100", Command::Run, 1, "", Memory::Ram, "", 100, 0},
         {"compare f.dat", Command::Compare, 1, "", Memory::Ram, "f.dat", 0, 0},
         {"reset-maxmin --port 255", Command::ResetMaxMin, 255, "", Memory::Ram, "", 0, 0},
+        {"log --since 2026-12-07 --log c.jsonl", Command::Log, 1, "", Memory::Ram, "", 0, 0},
     };
     for (const auto& c : cases) {
         const Parsed parsed = ParseArguments(Words(c.line));
@@ -85,6 +86,8 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"get --from ram -o a --output b", "-o given twice"},
         {"run --seconds 0x10", "bad value '0x10' for --seconds"},  // decimal only
         {"get --from ram --clamp", "--clamp does not go with get"},
+        {"log --since 7.12.2026", "(an ISO 8601 date or date-time)"},
+        {"get --from ram --since 2026-12-07", "--since does not go with get"},
     };
     for (const auto& [line, message] : cases) {
         const Parsed parsed = ParseArguments(Words(line));

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <span>
@@ -45,6 +46,8 @@ class CliTest : public ::testing::Test {
         options.baud = 19200;
         sensor_ = std::make_unique<sim::PtyServer>(sim::SensorConfig{}, options);
         ASSERT_TRUE(sensor_->Start()) << sensor_->error();
+        std::remove(Path("changes.jsonl").c_str());
+        setenv("TAVRIX_LOG", Path("changes.jsonl").c_str(), 1);
     }
 
     std::string Path(const std::string& name) const {
@@ -223,6 +226,33 @@ TEST_F(CliTest, RunCsvStopsAtAFailedWriteWithWholeRows) {
         // Stopped at the first failed write: not more requests than half a second's rows beyond.
         EXPECT_LT(sensor_->RequestCount() - before, rows + 40) << c.name;
     }
+}
+
+// Every write is logged; `log` prints it. A log that cannot be written does not stop the write.
+TEST_F(CliTest, SendIsLoggedAndLogPrintsIt) {
+    Outcome listed = Cli("log");
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_EQ(listed.out, "");  // no log yet
+    Record edited = sensor_->Ram();
+    edited[8] = 612;
+    WriteRecord(Path("edited.dat"), edited);
+    ASSERT_EQ(Cli("send " + Path("edited.dat") + " --to eeprom").code, 0);
+    std::ofstream(Path("changes.jsonl"), std::ios::app) << "{\"time\": damaged\n";
+
+    listed = Cli("log --since 2020-01-01");
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_NE(listed.out.find("send-eeprom  answered  COM1 (" + sensor_->slavePath() + ")"),
+              std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("Setpoint value ?->612"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.err, "tavrix-cli: log: 1 damaged line skipped\n");
+    EXPECT_EQ(Cli("log --since 2999-01-01T00:00+01:00").out, "");
+
+    const std::string unwritable = Path("edited.dat") + "/changes.jsonl";  // under a file
+    const Outcome unlogged = Cli("teach --log " + unwritable);
+    EXPECT_EQ(unlogged.code, 0);
+    EXPECT_EQ(unlogged.err.find("tavrix-cli: Change log not written: " + unwritable), 0u)
+        << unlogged.err;
 }
 
 }  // namespace
