@@ -195,18 +195,18 @@ TEST_F(CliTest, RunCsvStopsAtAFailedWriteWithWholeRows) {
     const bool namespaces = std::system("unshare -rm true 2>/dev/null") == 0;
     const std::string cli =
         std::string(TAVRIX_CLI) + " run --seconds 60 --port " + sensor_->slavePath() + " --csv ";
-    struct Case {
+    struct Limit {
         const char* name;
         std::string command, file, why;
     };
-    const Case cases[] = {
+    const Limit cases[] = {
         {"file-size limit", "ulimit -f 4; exec " + cli + csv, csv, "file size limit reached"},
         {"full disk",
          "unshare -rm sh -c 'mount -t tmpfs -o size=4k tmpfs " + disk + " || exit 99; " + cli +
              disk + "/m.csv; code=$?; cp " + disk + "/m.csv " + csv + "; exit $code'",
          disk + "/m.csv", "no space left on the device"},
     };
-    for (const Case& c : cases) {
+    for (const Limit& c : cases) {
         if (!namespaces && c.why.starts_with("no space")) {
             ADD_FAILURE() << "no mount namespace here: the full-disk row did not run";
             continue;
