@@ -123,21 +123,24 @@ QRect WithLabels(QWidget* content, QWidget* control) {
 // Scrolls a control that takes the focus into view together with its labels.
 class FocusFollower : public QObject {
   public:
-    explicit FocusFollower(QScrollArea* scroll) : QObject(scroll), scroll_(scroll) {
+    explicit FocusFollower(QScrollArea* scroll) : QObject(scroll), area_(scroll) {
         connect(qApp, &QApplication::focusChanged, this,
                 [this](QWidget*, QWidget* now) { follow(now); });
     }
 
   private:
     void follow(QWidget* now) {
-        QWidget* content = scroll_->widget();
+        // The focus also moves while the window is being destroyed: a scroll area whose own
+        // destructor has run is no scroll area any more, and is left alone.
+        auto* scroll = qobject_cast<QScrollArea*>(area_);
+        QWidget* content = scroll != nullptr ? scroll->widget() : nullptr;
         if (now == nullptr || content == nullptr || !content->isAncestorOf(now)) return;
         const QRect r = WithLabels(content, now);
-        scroll_->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 4,
-                               r.height() / 2 + 4);
+        scroll->ensureVisible(r.center().x(), r.center().y(), r.width() / 2 + 4,
+                              r.height() / 2 + 4);
     }
 
-    QScrollArea* scroll_;
+    QWidget* area_;
 };
 
 // Remembers the window's geometry and docks whenever it is hidden (closed, discarded, end).
