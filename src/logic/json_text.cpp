@@ -22,8 +22,8 @@ std::string JsonQuote(std::string_view text) {
 }
 
 const JsonValue* JsonValue::Field(std::string_view name) const {
-    for (const auto& [key, value] : fields)
-        if (key == name) return &value;
+    for (std::size_t k = 0; k < fieldNames.size(); ++k)
+        if (fieldNames[k] == name) return &fieldValues[k];
     return nullptr;
 }
 
@@ -177,8 +177,9 @@ class Parser {
         do {
             Space();
             if (i_ >= s_.size() || s_[i_] != '"') return false;
-            auto& field = v.fields.emplace_back();
-            if (!String(field.first) || !Eat(':') || !Value(field.second, depth + 1)) return false;
+            std::string& name = v.fieldNames.emplace_back();
+            if (!String(name) || !Eat(':') || !Value(v.fieldValues.emplace_back(), depth + 1))
+                return false;
         } while (Eat(','));
         return Eat('}');
     }

@@ -18,7 +18,10 @@ struct JsonValue {
     double number = 0;
     std::string text;  // a string's value (unescaped)
     std::vector<JsonValue> items;
-    std::vector<std::pair<std::string, JsonValue>> fields;
+    // An object's members, names and values at the same index (a pair of a type not yet complete
+    // is not allowed in a vector).
+    std::vector<std::string> fieldNames;
+    std::vector<JsonValue> fieldValues;
 
     // The member named `name` of an object; null when absent or not an object.
     const JsonValue* Field(std::string_view name) const;
