@@ -17,6 +17,8 @@
 //   --baud N           pace the line at N baud (10 bits a byte); 0 answers at once; default 19200
 //   --seed N           seed of the image noise, default 1
 //   --noise N          amplitude of the image noise, default 6
+//   --scene NAME       moving (default) or still-bright: a bright object standing still on a dark
+//                      background, whatever the polarity
 //   --fault FAULT      a fault (repeatable), FAULT = NAME[=VALUE][@CODE]; @CODE limits it to
 //                      requests with that command code:
 //                        silent, silent-after=N, delay=SECONDS, short-frame=K, trailing=K,

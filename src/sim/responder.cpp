@@ -8,7 +8,7 @@ Responder::Responder(const SensorConfig& config)
     : config_(config),
       ram_(config.ram),
       eeprom_(config.eeprom),
-      scene_(config.seed, config.noise) {}
+      scene_(config.seed, config.noise, config.scene) {}
 
 void Responder::SetLogLimit(std::size_t limit) {
     logLimit_ = std::max<std::size_t>(limit, 1);

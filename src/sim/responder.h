@@ -40,6 +40,7 @@ struct SensorConfig {
     Words eeprom = DefaultRecord();
     std::uint32_t seed = 1;  // noise of the scene
     int noise = 6;           // noise amplitude of the scene
+    SceneKind scene = SceneKind::Moving;
 };
 
 enum class AnswerKind {
