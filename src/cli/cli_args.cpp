@@ -1,9 +1,11 @@
 #include "cli_args.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -24,6 +26,7 @@ constexpr CommandName kCommands[] = {
     {Command::ResetMaxMin, "reset-maxmin"},
     {Command::Run, "run"},
     {Command::Compare, "compare"},
+    {Command::Setup, "setup"},
 };
 
 const char* CommandNameOf(Command command) {
@@ -128,14 +131,19 @@ class Parser {
         const std::string name = arg.substr(0, eq);
         std::optional<std::string> inlined;
         if (eq != std::string::npos) inlined = arg.substr(eq + 1);
-        if (name == "--json" || name == "--verify") {
+        if (name == "--json" || name == "--verify" || name == "--propose") {
             if (inlined) return Fail(name + " takes no value");
-            (name == "--json" ? r().json : r().verify) = true;
+            if (name == "--propose")
+                r().setup = SetupAction::Propose;
+            else
+                (name == "--json" ? r().json : r().verify) = true;
             seen_.push_back(name);
             return;
         }
-        if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
-            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv")
+        static const char* const kValued[] = {
+            "--port",    "--from", "--to",    "--output",       "-o",          "--count",
+            "--seconds", "--csv",  "--apply", "--video-cycles", "--run-cycles"};
+        if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued))
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
         if (!value) return;
@@ -153,16 +161,21 @@ class Parser {
             const auto memory = ParseMemory(value);
             if (!memory) return Fail(bad + " (ram or eeprom)");
             r().memory = *memory;
-        } else if (name == "--count") {
+        } else if (name == "--count" || name == "--video-cycles" || name == "--run-cycles") {
             const auto count = ParseCount(value);
             if (!count) return Fail(bad + " (a whole number from 1)");
-            r().count = *count;
+            (name == "--count"          ? r().count
+             : name == "--video-cycles" ? r().videoCycles
+                                        : r().runCycles) = *count;
         } else if (name == "--seconds") {
             const auto seconds = ParseSeconds(value);
             if (!seconds) return Fail(bad + " (seconds above 0)");
             r().seconds = *seconds;
         } else if (name == "--csv") {
             r().csv = value;
+        } else if (name == "--apply") {
+            r().setup = SetupAction::Apply;
+            r().file = value;
         } else {
             r().file = value;
         }
@@ -183,13 +196,28 @@ class Parser {
             const char* option;
             Command command;
         };
-        const Allowed allowed[] = {{"--from", Command::Get},  {"-o", Command::Get},
-                                   {"--to", Command::Send},   {"--verify", Command::Send},
-                                   {"--count", Command::Run}, {"--seconds", Command::Run},
-                                   {"--csv", Command::Run}};
-        for (const auto& a : allowed)
-            if (Seen(a.option) && a.command != c)
+        const Allowed allowed[] = {{"--from", Command::Get},
+                                   {"-o", Command::Get},
+                                   {"-o", Command::Setup},
+                                   {"--to", Command::Send},
+                                   {"--to", Command::Setup},
+                                   {"--verify", Command::Send},
+                                   {"--verify", Command::Setup},
+                                   {"--count", Command::Run},
+                                   {"--seconds", Command::Run},
+                                   {"--csv", Command::Run},
+                                   {"--propose", Command::Setup},
+                                   {"--apply", Command::Setup},
+                                   {"--video-cycles", Command::Setup},
+                                   {"--run-cycles", Command::Setup}};
+        for (const auto& a : allowed) {
+            if (!Seen(a.option)) continue;
+            const auto goes = [&](const Allowed& b) {
+                return std::string(b.option) == a.option && b.command == c;
+            };
+            if (std::none_of(std::begin(allowed), std::end(allowed), goes))
                 return Fail(std::string(a.option) + " does not go with " + command);
+        }
         const std::size_t maxPositionals = c == Command::Send || c == Command::Compare ? 1 : 0;
         if (positionals_.size() > maxPositionals)
             return Fail("unexpected argument '" + positionals_[maxPositionals] + "'");
@@ -199,6 +227,22 @@ class Parser {
         if (c == Command::Send && !Seen("--to")) return Fail("send needs --to ram|eeprom");
         if (c == Command::Run && Seen("--count") == Seen("--seconds"))
             return Fail("run needs either --count N or --seconds S");
+        if (c == Command::Setup) CheckSetup();
+    }
+
+    void CheckSetup() {
+        if (Seen("--propose") == Seen("--apply"))
+            return Fail("setup needs either --propose or --apply FILE");
+        const bool apply = Seen("--apply");
+        const char* const onlyPropose[] = {"-o", "--video-cycles", "--run-cycles"};
+        const char* const onlyApply[] = {"--to", "--verify"};
+        for (const char* option : onlyPropose)
+            if (apply && Seen(option))
+                return Fail(std::string(option) + " does not go with setup --apply");
+        for (const char* option : onlyApply)
+            if (!apply && Seen(option))
+                return Fail(std::string(option) + " does not go with setup --propose");
+        if (apply && !Seen("--to")) return Fail("setup --apply needs --to ram|eeprom");
     }
 
     const std::vector<std::string>& args_;

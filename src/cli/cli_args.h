@@ -8,13 +8,15 @@
 // The process's exit codes; scripts rely on these values.
 enum class ExitCode {
     Ok = 0,
-    Usage = 2,      // the command line was not understood
-    NoSensor = 3,   // the port cannot be opened, or the sensor did not answer in time
-    Mismatch = 4,   // a verify found other words than were sent, or compare found differences
-    FileError = 5,  // a parameter or CSV file cannot be read or written
+    Usage = 2,       // the command line was not understood
+    NoSensor = 3,    // the port cannot be opened, or the sensor did not answer in time
+    Mismatch = 4,    // a verify found other words than were sent, or compare found differences
+    FileError = 5,   // a parameter or CSV file cannot be read or written
+    NoProposal = 6,  // setup: the line image allows no proposal (flat, saturated, no edges...)
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare };
+enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Setup };
+enum class SetupAction { None, Propose, Apply };
 enum class Memory { Ram, Eeprom };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
@@ -30,11 +32,15 @@ struct Request {
     bool json = false;
     PortChoice port;
     Memory memory = Memory::Ram;  // get --from, send --to
-    std::string file;             // send and compare: the parameter file; get: -o
+    std::string file;             // send and compare: the parameter file; get, setup --propose: -o;
+                                  // setup --apply: the proposal file
     bool verify = false;
     long count = 0;  // run: measurements to take, or 0 when seconds are given
     double seconds = 0;
     std::string csv;  // run: the CSV file; empty for standard output
+    SetupAction setup = SetupAction::None;
+    long videoCycles = 20;  // setup --propose: line images
+    long runCycles = 200;   // setup --propose: measurements for the spread
 };
 
 // A request, or the reason the command line is refused (then error is not empty).

@@ -143,3 +143,31 @@ ToleranceProposal ProposeTolerance(const std::vector<RunSample>& samples, int eM
                             " (its range is 1 to 65535)");
     return p;
 }
+
+SetupProblem FirstProblem(const SetupProposals& p) {
+    for (SetupProblem problem :
+         {p.signal.problem, p.edges.problem, p.setpoint.problem, p.tolerance.problem})
+        if (problem != SetupProblem::None) return problem;
+    return SetupProblem::None;
+}
+
+std::vector<std::string> LimitsApplied(const SetupProposals& p) {
+    std::vector<std::string> all = p.signal.limited;
+    all.insert(all.end(), p.edges.limited.begin(), p.edges.limited.end());
+    all.insert(all.end(), p.tolerance.limited.begin(), p.tolerance.limited.end());
+    return all;
+}
+
+ProposedValues ValuesOf(const SetupProposals& p) {
+    return {p.signal.threshold, p.edges.leftLimit, p.edges.rightLimit, p.setpoint.setpoint,
+            p.tolerance.tolerance};
+}
+
+void PutProposals(const ProposedValues& v, State& s) {
+    const auto word = [](int x) { return static_cast<u16>(std::clamp(x, 0, 65535)); };
+    s.vThd = word(v.videoThreshold);
+    s.eBeg = word(v.leftEdgeLimit);
+    s.eEnd = word(v.rightEdgeLimit);
+    s.tVal = word(v.setpoint);
+    s.tTol = word(v.tolerance);
+}

@@ -104,3 +104,23 @@ struct ToleranceProposal {
 // k * sd, and no less than half the observed range plus 1, within 1..kToleranceMax.
 ToleranceProposal ProposeTolerance(const std::vector<RunSample>& samples, int eMode,
                                    const SetupSettings& settings = {});
+
+// --- All steps ----------------------------------------------------------------------------------
+struct SetupProposals {
+    SignalProposal signal;
+    EdgeProposal edges;
+    SetpointProposal setpoint;
+    ToleranceProposal tolerance;
+};
+// The first step's problem, or None when every value is proposed.
+SetupProblem FirstProblem(const SetupProposals& p);
+// Every limit applied, in the steps' order.
+std::vector<std::string> LimitsApplied(const SetupProposals& p);
+
+// The values that go to the sensor, by their plain names.
+struct ProposedValues {
+    int videoThreshold = 0, leftEdgeLimit = 0, rightEdgeLimit = 0, setpoint = 0, tolerance = 0;
+};
+ProposedValues ValuesOf(const SetupProposals& p);
+// The parameters with the proposed values in place (vThd, eBeg, eEnd, tVal, tTol).
+void PutProposals(const ProposedValues& v, State& s);
