@@ -72,7 +72,7 @@ ProposalFile ParseProposalText(const std::string& text) {
                                value.find_first_not_of("0123456789") == std::string::npos &&
                                std::stol(value) <= 65535;
             if (!whole) {
-                file.error = "not a set-up proposal: " + name + " is '" + value + "'";
+                file.error = "not a set-up proposal: '" + line + "'";
                 return file;
             }
             file.values.*kProposalNames[i].value = static_cast<int>(std::stol(value));

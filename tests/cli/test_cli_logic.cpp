@@ -3,6 +3,7 @@
 
 #include "cli_args.h"
 #include "cli_format.h"
+#include "cli_setup_format.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ TEST(CliArguments, AcceptedCommandLines) {
         {"run --count 100", Command::Run, 1, "", Memory::Ram, "", 100, 0},
         {"compare f.dat", Command::Compare, 1, "", Memory::Ram, "f.dat", 0, 0},
         {"reset-maxmin --port 0", Command::ResetMaxMin, 0, "", Memory::Ram, "", 0, 0},
+        {"setup --apply p.txt --to eeprom --verify", Command::Setup, 1, "", Memory::Eeprom, "p.txt",
+         0, 0},
     };
     for (const auto& c : cases) {
         const Parsed parsed = ParseArguments(Words(c.line));
@@ -55,6 +58,10 @@ TEST(CliArguments, AcceptedCommandLines) {
         EXPECT_EQ(r.count, c.count) << c.line;
         EXPECT_EQ(r.seconds, c.seconds) << c.line;
     }
+    const Request propose =
+        ParseArguments(Words("setup --propose --video-cycles 5 --run-cycles=7 -o p")).request;
+    EXPECT_EQ(std::tuple(propose.setup, propose.videoCycles, propose.runCycles, propose.file),
+              std::tuple(SetupAction::Propose, 5L, 7L, "p"));
 }
 
 TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
@@ -76,6 +83,13 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"identify --port 256", "bad value '256' for --port"},
         {"identify --port COMx", "bad value 'COMx' for --port"},
         {"identify --json=1", "--json takes no value"},
+        {"setup", "either --propose or --apply FILE"},
+        {"setup --propose --apply p", "either --propose or --apply FILE"},
+        {"setup --apply p", "setup --apply needs --to"},
+        {"setup --propose --verify", "--verify does not go with setup --propose"},
+        {"setup --apply p --to ram --run-cycles 5", "--run-cycles does not go with setup --apply"},
+        {"get --from ram --propose", "--propose does not go with get"},
+        {"setup --propose --video-cycles 0", "bad value '0' for --video-cycles"},
     };
     for (const auto& [line, message] : cases) {
         const Parsed parsed = ParseArguments(Words(line));
@@ -102,6 +116,25 @@ TEST(CliFormat, RecordsDifferencesAndJson) {
     EXPECT_EQ(json.rfind(R"({"firmware":"V\"1\\\u0001\u00e9","equal":false,"ram":[500,0,0,5,)", 0),
               0u)
         << json;
+}
+
+TEST(CliFormat, ProposalFileReadsWhatSetupWrites) {
+    SetupProposals p;
+    p.signal.threshold = 475, p.edges.leftLimit = 328, p.edges.rightLimit = 713;
+    p.setpoint.setpoint = 320, p.tolerance.tolerance = 65535;
+    const ProposalFile read = ParseProposalText(FieldsText(ProposalFields(p, {})));
+    EXPECT_EQ(read.error, "");
+    const ProposedValues& v = read.values;
+    EXPECT_EQ(
+        std::tuple(v.videoThreshold, v.leftEdgeLimit, v.rightEdgeLimit, v.setpoint, v.tolerance),
+        std::tuple(475, 328, 713, 320, 65535));
+    const std::string whole = "video_threshold 1\nleft_edge_limit 2\nright_edge_limit 3\n";
+    for (const auto& [text, error] :
+         {std::pair{whole + "setpoint 4\n", "no tolerance"},
+          {whole + "setpoint 4\ntolerance 65536\n", "'tolerance 65536'"},
+          {whole + "setpoint -4\ntolerance 5\n", "'setpoint -4'"},
+          {whole + "setpoint 4 5\ntolerance 5\n", "'setpoint 4 5'"}})
+        EXPECT_NE(ParseProposalText(text).error.find(error), std::string::npos) << text;
 }
 
 }  // namespace
