@@ -18,6 +18,11 @@ struct WorkbenchCloser {
     void operator()(Workbench* w) const;  // writes what a recording still holds
 };
 
+struct SetupAssistant;  // setup_assistant.h
+struct SetupAssistantCloser {
+    void operator()(SetupAssistant* a) const;
+};
+
 struct CompareView;  // compare.h
 struct CompareViewCloser {
     void operator()(CompareView* v) const;
@@ -39,7 +44,8 @@ struct Program : State {
     // controls are marked as differing from it.
     RecordWords editReference{};
     WordMask editMarked;
-    std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
+    std::unique_ptr<CompareView, CompareViewCloser> compare;          // null until first opened
+    std::unique_ptr<SetupAssistant, SetupAssistantCloser> assistant;  // null until first opened
     PortWatch portWatch;  // the port selector's view of the hardware
 };
 
