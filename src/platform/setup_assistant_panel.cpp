@@ -87,6 +87,7 @@ struct SetupAssistantPanel::Impl {
         table->setObjectName(QStringLiteral("AssistantTable"));
         table->setEditTriggers(QAbstractItemView::NoEditTriggers);
         table->verticalHeader()->hide();
+        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
         table->horizontalHeader()->setStretchLastSection(true);
         table->hide();
         layout->addWidget(table);
@@ -155,6 +156,7 @@ void SetupAssistantPanel::ShowPlot(const std::vector<AssistantCurve>& curves,
                                    const AssistantAxes& axes) {
     QCustomPlot* plot = impl_->plot;
     if (plot == nullptr) return;
+    plot->setVisible(!curves.empty());
     plot->clearGraphs();
     for (const AssistantCurve& c : curves) {
         QCPGraph* graph = plot->addGraph();

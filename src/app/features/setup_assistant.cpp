@@ -146,10 +146,10 @@ void DrawEdges(const Program& p, SetupAssistant& a) {
             if (edge >= 0) curves.push_back(Vertical(edge, top, 0x0000FF, false, ""));
         curves.push_back(Vertical(e.leftLimit, top, 0xFF8000, true, "Proposed edge window"));
         curves.push_back(Vertical(e.rightLimit, top, 0xFF8000, true, ""));
-        text = Format(
-            "Edges at %.1f and %.1f (-1: past the line's end). Proposed edge window "
-            "%.0f to %.0f.",
-            e.left, e.right, e.leftLimit, e.rightLimit);
+        text = e.count == 2 ? Format("Edges at %.1f and %.1f.", e.left, e.right)
+                            : Format("One edge, at %.1f: the object reaches past the line's end.",
+                                     std::max(e.left, e.right));
+        text += Format(" Proposed edge window %.0f to %.0f.", e.leftLimit, e.rightLimit);
         for (const auto& limit : e.limited)
             text += " " + limit + ".";
     }

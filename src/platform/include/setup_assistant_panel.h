@@ -48,7 +48,7 @@ class SetupAssistantPanel {
     void ShowStep(const std::string& title);
     void ShowText(const std::string& text);
     void ShowStatus(const std::string& text);
-    // Replaces the plot's curves; an empty list leaves the plot empty.
+    // Replaces the plot's curves; an empty list hides the plot.
     void ShowPlot(const std::vector<AssistantCurve>& curves, const AssistantAxes& axes);
     // rows of cells; the first row is the header. An empty list hides the table.
     void ShowTable(const std::vector<std::vector<std::string>>& rows);
