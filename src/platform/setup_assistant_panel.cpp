@@ -3,6 +3,7 @@
 
 #include <qcustomplot.h>
 #include <QCloseEvent>
+#include <QDoubleSpinBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "engine_impl.h"
 
@@ -60,6 +62,8 @@ struct SetupAssistantPanel::Impl {
     QPointer<QCustomPlot> plot;
     QPointer<QTableWidget> table;
     QPointer<QPushButton> buttons[kAssistantActions];
+    QPointer<QSpinBox> videoCycles, runCycles;
+    QPointer<QDoubleSpinBox> share, margin, sds;
 
     Impl(Engine& e, AssistantCallback cb, void* d) : engine(e), callback(cb), data(d) {}
 
@@ -75,6 +79,7 @@ struct SetupAssistantPanel::Impl {
         auto* layout = new QVBoxLayout(window);
         title = AddLabel(layout, "AssistantStep");
         title->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 120%"));
+        layout->addLayout(BuildSettings());
         plot = new QCustomPlot;
         plot->setObjectName(QStringLiteral("AssistantPlot"));
         plot->setMinimumHeight(260);
@@ -105,6 +110,38 @@ struct SetupAssistantPanel::Impl {
         }
         layout->addLayout(row);
         window->resize(760, 600);
+    }
+
+    template <class Box>
+    Box* AddBox(QHBoxLayout* row, const char* name, const char* label, double low, double high,
+                double value, double step) {
+        row->addWidget(new QLabel(QString::fromUtf8(label)));
+        using Value = decltype(std::declval<Box>().value());
+        auto* box = new Box;
+        box->setObjectName(QLatin1String(name));
+        box->setAccessibleName(QString::fromUtf8(label));
+        box->setRange(static_cast<Value>(low), static_cast<Value>(high));
+        box->setSingleStep(static_cast<Value>(step));
+        box->setValue(static_cast<Value>(value));
+        row->addWidget(box);
+        return box;
+    }
+
+    QHBoxLayout* BuildSettings() {
+        auto* row = new QHBoxLayout;
+        const AssistantSettings d;
+        videoCycles = AddBox<QSpinBox>(row, "AssistantVideoCycles", "Video cycles", 1, 1000,
+                                       d.videoCycles, 1);
+        runCycles = AddBox<QSpinBox>(row, "AssistantRunCycles", "Run measurements", 2, 100000,
+                                     d.runCycles, 10);
+        share = AddBox<QDoubleSpinBox>(row, "AssistantShare", "Threshold at", 0.05, 0.95,
+                                       d.thresholdShare, 0.05);
+        margin =
+            AddBox<QDoubleSpinBox>(row, "AssistantMargin", "Edge margin", 0, 1, d.edgeMargin, 0.05);
+        sds = AddBox<QDoubleSpinBox>(row, "AssistantSds", "Tolerance in sd", 1, 20, d.toleranceSds,
+                                     0.5);
+        row->addStretch();
+        return row;
     }
 
     QLabel* AddLabel(QVBoxLayout* layout, const char* name) {
@@ -203,6 +240,17 @@ void SetupAssistantPanel::SetButtons(const bool (&usable)[kAssistantActions],
             b->setEnabled(usable[i]);
             b->setVisible(shown[i]);
         }
+}
+
+AssistantSettings SetupAssistantPanel::Settings() const {
+    AssistantSettings s;
+    if (impl_->window == nullptr) return s;
+    s.videoCycles = impl_->videoCycles->value();
+    s.runCycles = impl_->runCycles->value();
+    s.thresholdShare = impl_->share->value();
+    s.edgeMargin = impl_->margin->value();
+    s.toleranceSds = impl_->sds->value();
+    return s;
 }
 
 bool SetupAssistantPanel::Confirm(const std::string& title, const std::string& question) {

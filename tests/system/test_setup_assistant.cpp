@@ -3,6 +3,7 @@
 // and Cancel leaves the panel and the sensor's record as they were.
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
 
@@ -34,6 +35,21 @@ class SetupAssistantTest : public ProgramTest {
     int Proposed(int row) const {
         return Find<QTableWidget>("AssistantTable")->item(row, 2)->text().toInt();
     }
+    std::string Text(const char* label) const { return Find<QLabel>(label)->text().toStdString(); }
+    // Opens the assistant and goes through its steps with few cycles, up to Apply.
+    void ThroughToApply() {
+        Press("WorkbenchSetupAssistant");
+        Find<QSpinBox>("AssistantVideoCycles")->setValue(6);
+        Find<QSpinBox>("AssistantRunCycles")->setValue(40);
+        EXPECT_FALSE(Find<QPushButton>("AssistantNext")->isEnabled()) << "nothing measured yet";
+        Press("AssistantMeasure");
+        EXPECT_FALSE(Dimmed(ui::BTNRun)) << "dimmed only while measuring";
+        Press("AssistantNext");
+        Press("AssistantNext");
+        Press("AssistantMeasure");
+        Press("AssistantNext");
+        ASSERT_EQ(SetupAssistantStep(p()), AssistantStep::Apply) << Text("AssistantText");
+    }
     int Shown(int id) const {
         int v = 0;
         engine_->GetCtrlVal(program_->pHandle, id, v);
@@ -45,19 +61,7 @@ TEST_F(SetupAssistantTest, ProposesWithinTheSceneAndCancelLeavesEverythingAsItWa
     const auto ramBefore = sensor().Ram();
     const int thresholdBefore = Shown(ui::NUMVideoThreshold);
     sensor().ClearLog();
-    Press("WorkbenchSetupAssistant");
-    EXPECT_FALSE(Find<QPushButton>("AssistantNext")->isEnabled()) << "nothing measured yet";
-    Press("AssistantMeasure");  // 20 Video cycles
-    EXPECT_EQ(SetupAssistantStep(p()), AssistantStep::Signal);
-    EXPECT_FALSE(Dimmed(ui::BTNRun)) << "dimmed only while measuring";
-    Press("AssistantNext");
-    Press("AssistantNext");
-    EXPECT_EQ(SetupAssistantStep(p()), AssistantStep::Setpoint);
-    Press("AssistantMeasure");  // 200 Run measurements
-    Press("AssistantNext");
-    ASSERT_EQ(SetupAssistantStep(p()), AssistantStep::Apply)
-        << Find<QLabel>("AssistantText")->text().toStdString();
-
+    ThroughToApply();
     const double left = 4 * sim::Scene::kStillLeft, right = 4 * sim::Scene::kStillRight;
     const double span = right - left;
     EXPECT_NEAR(Proposed(0), (sim::Scene::kDark + sim::Scene::kBright) / 2, 10);
@@ -78,6 +82,16 @@ TEST_F(SetupAssistantTest, ProposesWithinTheSceneAndCancelLeavesEverythingAsItWa
     EXPECT_FALSE(Find<QWidget>("SetupAssistant")->isVisible());
     EXPECT_EQ(Shown(ui::NUMVideoThreshold), thresholdBefore);
     EXPECT_EQ(sensor().Ram(), ramBefore);
+
+    // Sent, checked, then cancelled: the old RAM record goes back.
+    ThroughToApply();
+    Press("AssistantSendRam");
+    EXPECT_EQ(sensor().Ram()[sim::kVThd], Proposed(0));
+    EXPECT_NE(Text("AssistantStatus").find("Check Run: 40 of 40 in tolerance"), std::string::npos)
+        << Text("AssistantStatus");
+    Press("AssistantCancel");
+    EXPECT_EQ(sensor().Ram(), ramBefore);
+    EXPECT_EQ(Status(), "Set-up assistant cancelled: the old RAM record was written back");
 }
 
 }  // namespace

@@ -18,8 +18,6 @@ using namespace platform;
 
 namespace {
 
-constexpr long kVideoCycles = 20;
-constexpr long kRunCycles = 200;
 // The main window's buttons that start exchanges of their own: dimmed while the assistant measures.
 constexpr int kDimmedWhileMeasuring[] = {ui::BTNRun, ui::BTNVideo, ui::BTNSend, ui::BTNGet,
                                          ui::ButtonTeach};
@@ -37,6 +35,7 @@ void OnAction(void* data, AssistantAction action);
 struct AssistantPass {
     AssistantStep step = AssistantStep::Signal;
     SetupScale scale;
+    AssistantSettings settings;  // as they were when the line images were taken
     std::vector<LineImage> images;
     std::vector<RunSample> samples, check;
     SetupProposals proposals;
@@ -82,6 +81,14 @@ void PutIntoPanel(Program& p, const std::array<int, 5>& values) {
     EditMarksValueChanged(p);
 }
 
+SetupSettings ProposalSettings(const AssistantSettings& s) {
+    SetupSettings settings;
+    settings.thresholdShare = s.thresholdShare;
+    settings.edgeMargin = s.edgeMargin;
+    settings.toleranceSds = s.toleranceSds;
+    return settings;
+}
+
 // --- Drawing ---------------------------------------------------------------------------------
 
 AssistantCurve Vertical(double x, double top, int color, bool dashed, const std::string& name) {
@@ -106,8 +113,8 @@ void DrawSignal(const Program& p, SetupAssistant& a) {
     const AssistantAxes axes{0, right, 0, top, "Position (sub-pixels)", "Video"};
     if (!a.haveSignal) {
         a.panel.ShowPlot({}, axes);
-        a.panel.ShowText(
-            Format("Press Measure: %g Video cycles with the sensor's parameters.", kVideoCycles));
+        a.panel.ShowText(Format("Press Measure: %.0f Video cycles with the sensor's parameters.",
+                                a.panel.Settings().videoCycles));
         return;
     }
     std::array<double, 256> last{};
@@ -163,11 +170,11 @@ void DrawEdges(const Program& p, SetupAssistant& a) {
 void DrawSpread(SetupAssistant& a) {
     const int setpoint = a.proposals.setpoint.setpoint;
     if (!a.haveSpread) {
-        a.panel.ShowPlot({}, {0, kRunCycles, 0, 1, "Measurement", "Measured value"});
+        a.panel.ShowPlot({}, {});
         a.panel.ShowText(
-            Format("Proposed setpoint %.0f. Press Measure: %g Run measurements for "
+            Format("Proposed setpoint %.0f. Press Measure: %.0f Run measurements for "
                    "the spread of the measured value.",
-                   setpoint, kRunCycles));
+                   setpoint, a.panel.Settings().runCycles));
         return;
     }
     AssistantCurve values{{}, {}, 0xFF0000, false, "Measured"};
@@ -303,13 +310,15 @@ bool Measure(Program& p, Take take) {
 void MeasureSignal(Program& p) {
     SetupAssistant& a = *p.assistant;
     a.scale = ReadSetupScale(p);
+    a.settings = a.panel.Settings();
+    const SetupSettings settings = ProposalSettings(a.settings);
     std::vector<LineImage> images;
-    if (!Measure(p, [&] { return TakeLineImages(p, kVideoCycles, images); })) return;
+    if (!Measure(p, [&] { return TakeLineImages(p, a.settings.videoCycles, images); })) return;
     a.images = std::move(images);
     a.proposals = {};
-    a.proposals.signal = ProposeSignal({a.images, a.scale.polarity, a.scale.topOfScale});
-    a.proposals.edges =
-        ProposeEdges(a.proposals.signal, a.scale.polarity, a.scale.factor, a.scale.subpixelScale);
+    a.proposals.signal = ProposeSignal({a.images, a.scale.polarity, a.scale.topOfScale}, settings);
+    a.proposals.edges = ProposeEdges(a.proposals.signal, a.scale.polarity, a.scale.factor,
+                                     a.scale.subpixelScale, settings);
     a.proposals.setpoint = ProposeSetpoint(a.proposals.edges, a.scale.eMode);
     a.haveSignal = true;
     a.haveSpread = false;
@@ -317,10 +326,11 @@ void MeasureSignal(Program& p) {
 
 void MeasureSpread(Program& p) {
     SetupAssistant& a = *p.assistant;
+    const AssistantSettings chosen = a.panel.Settings();
     std::vector<RunSample> samples;
-    if (!Measure(p, [&] { return TakeRunSamples(p, kRunCycles, samples); })) return;
+    if (!Measure(p, [&] { return TakeRunSamples(p, chosen.runCycles, samples); })) return;
     a.samples = std::move(samples);
-    a.proposals.tolerance = ProposeTolerance(a.samples, a.scale.eMode);
+    a.proposals.tolerance = ProposeTolerance(a.samples, a.scale.eMode, ProposalSettings(chosen));
     a.haveSpread = true;
 }
 
@@ -370,7 +380,8 @@ void SendToRam(Program& p) {
     SendPanel(p, RAM);
     a.sent = true;
     std::vector<RunSample> check;
-    if (!Measure(p, [&] { return TakeRunSamples(p, kRunCycles, check); })) return;
+    const long count = a.panel.Settings().runCycles;
+    if (!Measure(p, [&] { return TakeRunSamples(p, count, check); })) return;
     a.check = std::move(check);
     a.status = CheckText(a);
 }

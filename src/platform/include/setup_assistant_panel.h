@@ -1,4 +1,5 @@
-// The set-up assistant's window: a step title, a plot of its own, a text with the figures, a table
+// The set-up assistant's window: a step title, a row of settings (cycles, threshold share, edge
+// margin, tolerance in sd), a plot of its own, a text with the figures, a table
 // of old and new values, a status line and the buttons Back, Measure, Next, Send to RAM, Store in
 // EEPROM, Save parameter file and Cancel. A window of its own beside the main panel, not modal. It
 // belongs to the main panel's window, stays above it and goes with it; closing it is Cancel.
@@ -28,6 +29,14 @@ struct AssistantCurve {
     std::string name;  // in the legend
 };
 
+// The user's choices in the window's settings row.
+struct AssistantSettings {
+    int videoCycles = 20, runCycles = 200;
+    double thresholdShare = 0.5;  // from background to signal
+    double edgeMargin = 0.10;     // share of the span between the edges
+    double toleranceSds = 5;
+};
+
 struct AssistantAxes {
     double xMin = 0, xMax = 1, yMin = 0, yMax = 1;
     std::string xLabel, yLabel;
@@ -55,6 +64,7 @@ class SetupAssistantPanel {
     // Which buttons are usable, by AssistantAction; a hidden one is not shown at all.
     void SetButtons(const bool (&usable)[kAssistantActions],
                     const bool (&shown)[kAssistantActions]);
+    AssistantSettings Settings() const;
     // Asks a yes/no question in a modal box over the window; true for yes.
     bool Confirm(const std::string& title, const std::string& question);
 
