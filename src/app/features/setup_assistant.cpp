@@ -366,7 +366,8 @@ std::string CheckText(const SetupAssistant& a) {
             ++inside;
     const double n = static_cast<double>(a.check.size());
     return Format("Sent to RAM. Check Run: %.0f of %.0f in tolerance (%.1f %%).",
-                  static_cast<double>(inside), n, n > 0 ? 100.0 * inside / n : 0);
+                  static_cast<double>(inside), n,
+                  n > 0 ? 100.0 * static_cast<double>(inside) / n : 0);
 }
 
 void SendToRam(Program& p) {
