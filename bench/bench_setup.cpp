@@ -39,7 +39,7 @@ Phases OpenToProposals(Program& p) {
     Phases t;
     const double start = Now();
     const SetupScale scale = ReadSetupScale(p);
-    std::vector<LineImage> images;
+    std::vector<VideoImage> images;
     t.complete = TakeLineImages(p, kVideoCycles, images) == ExchangeOutcome::Answered;
     const double afterVideo = Now();
     SetupProposals proposals;

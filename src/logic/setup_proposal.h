@@ -13,7 +13,7 @@
 #include "state.h"
 #include "workbench_stats.h"
 
-using LineImage = std::array<u16, 256>;
+using VideoImage = std::array<u16, 256>;
 
 // Why a step cannot propose. One family: the command line and the assistant say the same.
 enum class SetupProblem {
@@ -49,7 +49,7 @@ inline constexpr int kToleranceMax = 65535;
 
 // --- Step 1: signal -----------------------------------------------------------------------------
 struct SignalInput {
-    std::vector<LineImage> images;
+    std::vector<VideoImage> images;
     int polarity = 0;       // 0: a bright object on a dark background, 1: a dark one on bright
     int topOfScale = 1024;  // the video graph's y axis top (YAXISMAX)
 };

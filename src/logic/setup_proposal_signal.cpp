@@ -20,7 +20,7 @@ double MedianOf(std::vector<double>& v) {
 }
 
 // Per sample, the median over the images and its median absolute deviation.
-void SampleMedians(const std::vector<LineImage>& images, std::array<double, kSamples>& median,
+void SampleMedians(const std::vector<VideoImage>& images, std::array<double, kSamples>& median,
                    std::array<double, kSamples>& deviation) {
     std::vector<double> column(images.size());
     for (int i = 0; i < kSamples; ++i) {

@@ -18,10 +18,10 @@ struct Picture {
     int images = 20;
 };
 
-std::vector<LineImage> Render(const Picture& pic, std::uint32_t seed = 1) {
+std::vector<VideoImage> Render(const Picture& pic, std::uint32_t seed = 1) {
     std::mt19937 random(seed);
     std::normal_distribution<double> noise(0, pic.noise);
-    std::vector<LineImage> images(static_cast<std::size_t>(pic.images));
+    std::vector<VideoImage> images(static_cast<std::size_t>(pic.images));
     for (auto& image : images)
         for (int i = 0; i < 256; ++i) {
             const double rise = std::clamp((i - pic.left) / 4 + 0.5, 0.0, 1.0);

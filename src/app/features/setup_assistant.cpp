@@ -36,7 +36,7 @@ struct AssistantPass {
     AssistantStep step = AssistantStep::Signal;
     SetupScale scale;
     AssistantSettings settings;  // as they were when the line images were taken
-    std::vector<LineImage> images;
+    std::vector<VideoImage> images;
     std::vector<RunSample> samples, check;
     SetupProposals proposals;
     bool haveSignal = false, haveSpread = false;
@@ -278,7 +278,8 @@ void DimMainButtons(Program& p, int dimmed) {
 
 std::string OutcomeText(ExchangeOutcome outcome) {
     if (outcome == ExchangeOutcome::TimedOut) return "Timeout RS232-Line! Nothing was sent.";
-    return "Measuring stopped. Nothing was sent.";
+    if (outcome == ExchangeOutcome::Stopped) return "Measuring stopped. Nothing was sent.";
+    return std::string("Measuring ended: ") + OutcomeName(outcome) + ". Nothing was sent.";
 }
 
 void FinishCancel(Program& p);
@@ -312,7 +313,7 @@ void MeasureSignal(Program& p) {
     a.scale = ReadSetupScale(p);
     a.settings = a.panel.Settings();
     const SetupSettings settings = ProposalSettings(a.settings);
-    std::vector<LineImage> images;
+    std::vector<VideoImage> images;
     if (!Measure(p, [&] { return TakeLineImages(p, a.settings.videoCycles, images); })) return;
     a.images = std::move(images);
     a.proposals = {};

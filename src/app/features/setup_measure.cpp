@@ -1,58 +1,65 @@
 #include "setup_measure.h"
 
-#include <utility>
-
 #include "gui.h"
-#include "panel_ids.h"
 #include "subpixel_scale.h"
 
 namespace {
 
-// Runs `loop` with `hook` as the measurement hook in place of whatever was there.
-template <class Loop>
-void WithHook(Program& p, std::function<void(Program&)> hook, Loop loop) {
-    auto previous = std::exchange(p.measured, std::move(hook));
-    loop(p);
-    p.measured = std::move(previous);
-}
+// Takes what a loop brings until `count` are in, then ends the loop through stop_flag (a listener
+// starts no exchange).
+class Collector : public MeasurementListener {
+  public:
+    Collector(Program& p, long count, std::vector<VideoImage>* images,
+              std::vector<RunSample>* samples)
+        : p_(p), count_(count), images_(images), samples_(samples) {}
+    void Measured(const State& s) override {
+        if (samples_ == nullptr) return;
+        samples_->push_back({s.Mvalue, s.edcnt});
+        Taken(static_cast<long>(samples_->size()));
+    }
+    void LineImage(const State& s) override {
+        if (images_ == nullptr) return;
+        if (!p_.blockTimedOut) images_->push_back(s.adcbuf);  // a block missing: not whole
+        Taken(++cycles_);
+    }
+    bool AllCycles() const { return images_ != nullptr && cycles_ >= count_; }
+    bool Complete() const {
+        const std::size_t have = images_ ? images_->size() : samples_->size();
+        return static_cast<long>(have) >= count_;
+    }
 
-// How a loop that ended early ended: a time-out leaves its text in the status line.
-ExchangeOutcome EarlyEnd(const Program& p) {
-    std::string status;
-    p.rt.GetCtrlVal(p.pHandle, ui::TEXTStatus, status);
-    return status == "Timeout RS232-Line!" ? ExchangeOutcome::TimedOut : ExchangeOutcome::Stopped;
+  private:
+    void Taken(long n) {
+        if (n >= count_) p_.stop_flag = 1;
+    }
+    Program& p_;
+    const long count_;
+    long cycles_ = 0;
+    std::vector<VideoImage>* images_;
+    std::vector<RunSample>* samples_;
+};
+
+template <class Loop>
+ExchangeOutcome Collect(Program& p, Collector& collector, Loop loop) {
+    p.listeners.Add(&collector);
+    const ExchangeOutcome outcome = loop(p);
+    p.listeners.Remove(&collector);
+    if (collector.Complete()) return ExchangeOutcome::Answered;
+    // Every cycle came but a line-image block did not: the sensor stopped answering in between.
+    if (collector.AllCycles()) return ExchangeOutcome::TimedOut;
+    return outcome;
 }
 
 }  // namespace
 
-ExchangeOutcome TakeLineImages(Program& p, long count, std::vector<LineImage>& images) {
-    long cycles = 0;
-    WithHook(
-        p,
-        [&](Program& q) {
-            // The hook comes before the cycle reads its line image: adcbuf still holds the previous
-            // cycle's, whole unless a block of it failed.
-            if (cycles > 0 && !q.blockTimedOut) images.push_back(q.adcbuf);
-            if (++cycles >= count) q.stop_flag = 1;
-        },
-        PushVIDEO);
-    // The last cycle's image completes after its hook, before the loop ends.
-    if (cycles >= count && !p.blockTimedOut) images.push_back(p.adcbuf);
-    if (static_cast<long>(images.size()) >= count) return ExchangeOutcome::Answered;
-    if (cycles >= count) return ExchangeOutcome::TimedOut;  // a line-image block did not come
-    return EarlyEnd(p);
+ExchangeOutcome TakeLineImages(Program& p, long count, std::vector<VideoImage>& images) {
+    Collector collector(p, count, &images, nullptr);
+    return Collect(p, collector, PushVIDEO);
 }
 
 ExchangeOutcome TakeRunSamples(Program& p, long count, std::vector<RunSample>& samples) {
-    WithHook(
-        p,
-        [&](Program& q) {
-            samples.push_back({q.Mvalue, q.edcnt});
-            if (static_cast<long>(samples.size()) >= count) q.stop_flag = 1;
-        },
-        PushRUN);
-    if (static_cast<long>(samples.size()) >= count) return ExchangeOutcome::Answered;
-    return EarlyEnd(p);
+    Collector collector(p, count, nullptr, &samples);
+    return Collect(p, collector, PushRUN);
 }
 
 SetupScale ReadSetupScale(const Program& p) {

@@ -9,10 +9,11 @@
 #include "program.h"
 #include "setup_proposal.h"
 
-// `count` Video cycles, each cycle's line image into `images`. Answered when every cycle brought
-// its measurement and its whole line image; TimedOut when the sensor stopped answering (the loop
-// has shown its text); Stopped when the loop was ended from outside (Stop, closing, Cancel).
-ExchangeOutcome TakeLineImages(Program& p, long count, std::vector<LineImage>& images);
+// `count` Video cycles, each cycle's line image into `images`, followed as a measurement listener.
+// Answered when every cycle brought its measurement and its whole line image; TimedOut when a cycle
+// came without its whole image; else the loop's own outcome (TimedOut, Stopped by Stop, closing or
+// Cancel, PortLost...).
+ExchangeOutcome TakeLineImages(Program& p, long count, std::vector<VideoImage>& images);
 // `count` Run measurements into `samples`, as TakeLineImages.
 ExchangeOutcome TakeRunSamples(Program& p, long count, std::vector<RunSample>& samples);
 
