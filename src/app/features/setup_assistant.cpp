@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <optional>
 
-#include "Tavrix-VarizA152.h"
 #include "com232.h"
 #include "edit_marks.h"
 #include "gui.h"
@@ -350,12 +349,10 @@ void LeaveApply(Program& p) {
     a.panelBefore.reset();
 }
 
-// Kept: the Send goes through the window's own Send, so that the marks, the status line and the
-// parameter limits are those the user knows.
-void SendPanel(Program& p, int target) {
-    SelectTarget(p, target);
-    CC_BTNSend(p.pHandle, ui::BTNSend, EVENT_LEFT_CLICK, &p, 0, 0);
-    SelectTarget(p, RAM);
+// The window's own Send of what the panel holds: the marks, the status line and the parameter
+// limits are those the user knows.
+bool SendPanel(Program& p, int target) {
+    return PushSEND(p, target) == ExchangeOutcome::Answered;
 }
 
 // The share of check measurements within the sent tolerance of the sent setpoint.
@@ -379,8 +376,11 @@ void SendToRam(Program& p) {
         return;
     }
     if (!a.ramBefore) a.ramBefore = ram;
-    SendPanel(p, RAM);
-    a.sent = true;
+    a.sent = true;  // even unanswered, the record may have arrived: Cancel writes the old back
+    if (!SendPanel(p, RAM)) {
+        a.status = "Send to RAM: no answer. Cancel writes the old RAM record back.";
+        return;
+    }
     std::vector<RunSample> check;
     const long count = a.panel.Settings().runCycles;
     if (!Measure(p, [&] { return TakeRunSamples(p, count, check); })) return;
@@ -394,13 +394,16 @@ void StoreInEeprom(Program& p) {
                          "Store the sent set-up in the sensor's EEPROM, where it stays after "
                          "power-off?"))
         return;
-    SendPanel(p, EEPROM);
+    if (!SendPanel(p, EEPROM)) {
+        a.status = "Store in EEPROM: no answer.";
+        return;
+    }
     a.stored = true;
     a.status = "Stored in EEPROM.";
 }
 
 void SaveParameterFile(Program& p) {
-    SendPanel(p, DATFILE);
+    if (ParaFilePopup(p, SAVE_POPUP) > 0) SendParaToFile(p);
 }
 
 void WriteOldRamBack(Program& p, const RecordWords& old) {
