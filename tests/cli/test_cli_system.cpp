@@ -132,9 +132,9 @@ TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
 }
 
 // A number of a one-line JSON object, or -1 when the field is not there.
-long JsonNumber(const std::string& json, const std::string& name) {
+int JsonNumber(const std::string& json, const std::string& name) {
     const auto at = json.find("\"" + name + "\":");
-    return at == std::string::npos ? -1 : std::stol(json.substr(at + name.size() + 3));
+    return at == std::string::npos ? -1 : std::stoi(json.substr(at + name.size() + 3));
 }
 
 // Against a still bright object on a dark background whose edges and levels are known: the
