@@ -21,6 +21,11 @@ struct WorkbenchCloser {
     void operator()(Workbench* w) const;  // writes what a recording still holds
 };
 
+struct SetupAssistant;  // setup_assistant.h
+struct SetupAssistantCloser {
+    void operator()(SetupAssistant* a) const;
+};
+
 struct CompareView;  // compare.h
 struct CompareViewCloser {
     void operator()(CompareView* v) const;
@@ -75,6 +80,7 @@ struct Program : State {
     } teach;
     bool quitting = false;                                    // the close box ended the program
     std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
+    std::unique_ptr<SetupAssistant, SetupAssistantCloser> assistant;  // null until first opened
     PortWatch portWatch;  // the port selector's view of the hardware
     std::unique_ptr<ToleranceLamp, ToleranceLampCloser> lamp;  // null until OpenToleranceLamp
 };
