@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Xvfb on the built-in simulated sensor: the main window with
-# Video running, the measurement workbench with Run and recording, and the sensor box after a send
-# to RAM with an unsent edit, and the set-up assistant's steps on the still scene. The window's remembered geometry is neither used nor touched.
+# Video running, the measurement workbench with Run and recording, the sensor box after a send to
+# RAM with an unsent edit, and the set-up assistant's steps on the still scene. The window's
+# remembered geometry is neither used nor touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh

@@ -52,7 +52,8 @@ struct SensorViewCloser {
 struct ChangeLogTarget {
     std::string path;  // empty: --log, TAVRIX_LOG or the data folder's
     std::string program = "tavrix-didor";
-    std::string failure;  // why the log could not be written, the first time
+    std::string failure;      // why the log could not be written, the first time
+    std::string nextDetails;  // a JSON object for the next write's entry, taken by it once
 };
 
 struct Program : State {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <sstream>
 
 const char* SetupProblemText(SetupProblem problem) {
     switch (problem) {
@@ -170,4 +171,22 @@ void PutProposals(const ProposedValues& v, State& s) {
     s.eEnd = word(v.rightEdgeLimit);
     s.tVal = word(v.setpoint);
     s.tTol = word(v.tolerance);
+}
+
+std::string ProposalDetails(const SetupProposals& p, long checkInTolerance, long checkTaken) {
+    const ProposedValues v = ValuesOf(p);
+    const SeriesFigures& spread = p.tolerance.spread;
+    std::ostringstream out;
+    out << "{\"setup_assistant\":{\"video_threshold\":" << v.videoThreshold
+        << ",\"left_edge_limit\":" << v.leftEdgeLimit
+        << ",\"right_edge_limit\":" << v.rightEdgeLimit << ",\"setpoint\":" << v.setpoint
+        << ",\"tolerance\":" << v.tolerance
+        << ",\"figures\":{\"background\":" << p.signal.background
+        << ",\"signal\":" << p.signal.signal << ",\"noise\":" << p.signal.noise
+        << ",\"left_edge\":" << p.edges.left << ",\"right_edge\":" << p.edges.right
+        << ",\"measurements\":" << p.tolerance.taken << ",\"mean\":" << spread.mean
+        << ",\"sd\":" << spread.sd << ",\"min\":" << spread.min << ",\"max\":" << spread.max
+        << ",\"check_in_tolerance\":" << checkInTolerance << ",\"check_taken\":" << checkTaken
+        << "}}}";
+    return out.str();
 }

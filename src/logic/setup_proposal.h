@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "state.h"
+#include "tolerance_verdict.h"
 #include "workbench_stats.h"
 
 using VideoImage = std::array<u16, 256>;
@@ -90,6 +91,7 @@ SetpointProposal ProposeSetpoint(const EdgeProposal& edges, int eMode);
 struct RunSample {
     u16 value = 0;
     u16 edgeCount = 0;
+    ToleranceVerdict verdict = ToleranceVerdict::NoEdge;  // by the window's pass/fail rule
 };
 // Whether a measurement found the edges edge mode eMode measures from.
 bool HasModeEdges(const RunSample& sample, int eMode);
@@ -124,3 +126,8 @@ struct ProposedValues {
 ProposedValues ValuesOf(const SetupProposals& p);
 // The parameters with the proposed values in place (vThd, eBeg, eEnd, tVal, tTol).
 void PutProposals(const ProposedValues& v, State& s);
+
+// The proposals and the figures behind them as a JSON object, for the change log's entry of the
+// write that stores them: {"setup_assistant": {"video_threshold": ..., "figures": {...}}}.
+// `checkInTolerance` and `checkTaken` are the check Run's counts (0 and 0: no check ran).
+std::string ProposalDetails(const SetupProposals& p, long checkInTolerance, long checkTaken);

@@ -46,6 +46,7 @@ constexpr ButtonText kButtons[kAssistantActions] = {
     {AssistantAction::Measure, "AssistantMeasure", "Measure"},
     {AssistantAction::Next, "AssistantNext", "Next >"},
     {AssistantAction::SendRam, "AssistantSendRam", "Send to RAM"},
+    {AssistantAction::Teach, "AssistantTeach", "Teach"},
     {AssistantAction::StoreEeprom, "AssistantStoreEeprom", "Store in EEPROM"},
     {AssistantAction::SaveFile, "AssistantSaveFile", "Save parameter file"},
     {AssistantAction::Cancel, "AssistantCancel", "Cancel"},

@@ -6,11 +6,14 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTest>
+#include <fstream>
 
 #include "harness.h"
+#include "json_text.h"
 #include "panel_ids.h"
 #include "scene.h"
 #include "setup_assistant.h"
+#include "user_files.h"
 
 namespace systest {
 namespace {
@@ -49,6 +52,14 @@ class SetupAssistantTest : public ProgramTest {
         Press("AssistantMeasure");
         Press("AssistantNext");
         ASSERT_EQ(SetupAssistantStep(p()), AssistantStep::Apply) << Text("AssistantText");
+    }
+    // The change log's last entry.
+    std::optional<JsonValue> LastLogEntry() const {
+        std::ifstream log(platform::ChangeLogPath(""));
+        std::string line, last;
+        while (std::getline(log, line))
+            last = line;
+        return ParseJson(last);
     }
     int Shown(int id) const {
         int v = 0;
@@ -89,8 +100,18 @@ TEST_F(SetupAssistantTest, ProposesWithinTheSceneAndCancelLeavesEverythingAsItWa
     EXPECT_EQ(sensor().Ram()[sim::kVThd], Proposed(0));
     EXPECT_NE(Text("AssistantStatus").find("Check Run: 40 of 40 in tolerance"), std::string::npos)
         << Text("AssistantStatus");
+    const auto sent = LastLogEntry();  // the Send's entry carries the proposals and figures
+    ASSERT_TRUE(sent && sent->Field("details"));
+    const JsonValue* proposals = sent->Field("details")->Field("setup_assistant");
+    ASSERT_NE(proposals, nullptr);
+    EXPECT_EQ(proposals->Field("video_threshold")->number, Proposed(0));
+    EXPECT_NE(proposals->Field("figures")->Field("sd"), nullptr);
     Press("AssistantCancel");
     EXPECT_EQ(sensor().Ram(), ramBefore);
+    const auto back = LastLogEntry();  // the write-back is logged as every write
+    ASSERT_TRUE(back && back->Field("action"));
+    EXPECT_EQ(back->Field("action")->text, "send-ram");
+    EXPECT_EQ(back->Field("details")->Field("setup_assistant"), nullptr);
     EXPECT_EQ(Status(), "Set-up assistant cancelled: the old RAM record was written back");
 }
 

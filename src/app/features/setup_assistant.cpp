@@ -7,9 +7,10 @@
 #include <optional>
 
 #include "com232.h"
-#include "edit_marks.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "sensor_events.h"
+#include "sensor_view.h"
 #include "setup_assistant_panel.h"
 #include "setup_measure.h"
 
@@ -74,10 +75,11 @@ std::array<int, 5> PanelNow(const Program& p) {
     return now;
 }
 
-void PutIntoPanel(Program& p, const std::array<int, 5>& values) {
+// The five values as one step of the panel's undo history, named `what`.
+void PutIntoPanel(Program& p, const std::array<int, 5>& values, const char* what) {
     for (std::size_t i = 0; i < values.size(); ++i)
         p.rt.SetCtrlVal(p.pHandle, kProposalControls[i], values[i]);
-    EditMarksValueChanged(p);
+    PanelChanged(p, what);
 }
 
 SetupSettings ProposalSettings(const AssistantSettings& s) {
@@ -261,9 +263,11 @@ void Draw(Program& p) {
                                             idle && StepReady(a),
                                             idle && apply,
                                             idle && apply && a.sent && !a.stored,
+                                            idle && apply && a.sent && !a.stored,
                                             idle && apply,
                                             true};
-    const bool shown[kAssistantActions] = {true, measures, !apply, apply, apply, apply, true};
+    const bool shown[kAssistantActions] = {true,  measures, !apply, apply,
+                                           apply, apply,    apply,  true};
     a.panel.SetButtons(usable, shown);
     a.panel.ShowStatus(a.status);
 }
@@ -339,29 +343,36 @@ void MeasureSpread(Program& p) {
 void EnterApply(Program& p) {
     SetupAssistant& a = *p.assistant;
     a.panelBefore = PanelNow(p);
-    PutIntoPanel(p, ValuesArray(ValuesOf(a.proposals)));
+    PutIntoPanel(p, ValuesArray(ValuesOf(a.proposals)), "Set-up proposals");
     a.status = "Proposals on the panel, not sent";
 }
 
 void LeaveApply(Program& p) {
     SetupAssistant& a = *p.assistant;
-    if (a.panelBefore) PutIntoPanel(p, *a.panelBefore);
+    if (a.panelBefore) PutIntoPanel(p, *a.panelBefore, "Set-up proposals taken back");
     a.panelBefore.reset();
 }
 
-// The window's own Send of what the panel holds: the marks, the status line and the parameter
-// limits are those the user knows.
-bool SendPanel(Program& p, int target) {
-    return PushSEND(p, target) == ExchangeOutcome::Answered;
+long CheckInTolerance(const SetupAssistant& a) {
+    return static_cast<long>(std::count_if(a.check.begin(), a.check.end(), [](const RunSample& s) {
+        return s.verdict == ToleranceVerdict::InTolerance;
+    }));
 }
 
-// The share of check measurements within the sent tolerance of the sent setpoint.
+// The window's own Send of what the panel holds: the marks, the status line and the parameter
+// limits are those the user knows. The change log's entry carries the proposals and their figures.
+bool SendPanel(Program& p, int target) {
+    const SetupAssistant& a = *p.assistant;
+    p.changeLog.nextDetails =
+        ProposalDetails(a.proposals, CheckInTolerance(a), static_cast<long>(a.check.size()));
+    const bool answered = PushSEND(p, target) == ExchangeOutcome::Answered;
+    p.changeLog.nextDetails.clear();  // a Send refused before the wire logs nothing
+    return answered;
+}
+
+// The share of check measurements in tolerance, judged as the window's lamp judges them.
 std::string CheckText(const SetupAssistant& a) {
-    const ProposedValues v = ValuesOf(a.proposals);
-    long inside = 0;
-    for (const RunSample& s : a.check)
-        if (HasModeEdges(s, a.scale.eMode) && std::abs(s.value - v.setpoint) <= v.tolerance)
-            ++inside;
+    const long inside = CheckInTolerance(a);
     const double n = static_cast<double>(a.check.size());
     return Format("Sent to RAM. Check Run: %.0f of %.0f in tolerance (%.1f %%).",
                   static_cast<double>(inside), n,
@@ -388,6 +399,20 @@ void SendToRam(Program& p) {
     a.status = CheckText(a);
 }
 
+// After the Send: the sensor takes what it measures now as the setpoint, instead of the proposed
+// one; the read-back puts it on the panel, so a store keeps it.
+void TeachSetpoint(Program& p) {
+    SetupAssistant& a = *p.assistant;
+    if (PushTEACH(p) != ExchangeOutcome::Answered) {
+        a.status = "Teach: no answer. The proposed setpoint stays.";
+        return;
+    }
+    int setpoint = 0;
+    p.rt.GetCtrlVal(p.pHandle, ui::NUMTVal, setpoint);
+    a.status =
+        Format("Setpoint taught: %.0f (proposed %.0f).", setpoint, ValuesOf(a.proposals).setpoint);
+}
+
 void StoreInEeprom(Program& p) {
     SetupAssistant& a = *p.assistant;
     if (!a.panel.Confirm("Store in EEPROM",
@@ -411,6 +436,7 @@ void WriteOldRamBack(Program& p, const RecordWords& old) {
     p.pp = old;
     const bool answered = AwaitAnswer(p, WriteRequest(p, SEND_RAM));
     p.pp = kept;
+    SensorRecordSent(p, Memory::Ram, OutcomeOf(p, answered), old);  // logged as every write
     ShowText(p, answered ? "Set-up assistant cancelled: the old RAM record was written back"
                          : "Set-up assistant cancelled: Timeout-RS-232... writing the old RAM "
                            "record back");
@@ -462,6 +488,9 @@ void OnAction(void* data, AssistantAction action) {
             break;
         case AssistantAction::SendRam:
             SendToRam(p);
+            break;
+        case AssistantAction::Teach:
+            TeachSetpoint(p);
             break;
         case AssistantAction::StoreEeprom:
             StoreInEeprom(p);

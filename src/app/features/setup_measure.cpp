@@ -14,7 +14,7 @@ class Collector : public MeasurementListener {
         : p_(p), count_(count), images_(images), samples_(samples) {}
     void Measured(const State& s) override {
         if (samples_ == nullptr) return;
-        samples_->push_back({s.Mvalue, s.edcnt});
+        samples_->push_back({s.Mvalue, s.edcnt, JudgeTolerance(s)});
         Taken(static_cast<long>(samples_->size()));
     }
     void LineImage(const State& s) override {

@@ -1,6 +1,6 @@
 // The set-up assistant's window: a step title, a row of settings (cycles, threshold share, edge
 // margin, tolerance in sd), a plot of its own, a text with the figures, a table
-// of old and new values, a status line and the buttons Back, Measure, Next, Send to RAM, Store in
+// of old and new values, a status line and the buttons Back, Measure, Next, Send to RAM, Teach, Store in
 // EEPROM, Save parameter file and Cancel. A window of its own beside the main panel, not modal. It
 // belongs to the main panel's window, stays above it and goes with it; closing it is Cancel.
 //
@@ -17,8 +17,8 @@
 
 namespace platform {
 
-enum class AssistantAction { Back, Measure, Next, SendRam, StoreEeprom, SaveFile, Cancel };
-inline constexpr int kAssistantActions = 7;
+enum class AssistantAction { Back, Measure, Next, SendRam, Teach, StoreEeprom, SaveFile, Cancel };
+inline constexpr int kAssistantActions = 8;
 
 using AssistantCallback = void (*)(void* data, AssistantAction action);
 
