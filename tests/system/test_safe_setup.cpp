@@ -2,6 +2,7 @@
 // silent sensor, and undo after a Get, against the simulated sensor.
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,6 +104,16 @@ TEST_F(SafeSetUp, ASilentSensorLeavesTheValuesMarkedAsNotRead) {
     EXPECT_EQ(Label("SensorLink").rfind("Not answering since ", 0), 0u) << Label("SensorLink");
     EXPECT_NE(Label("SensorNotice").find("Check the cable, the sensor's power and the port"),
               std::string::npos);
+
+    // Find sensor while a Get waits would close the port under it: refused until the wait ends.
+    std::string refusal;
+    After(0.2, [&] {
+        Window()->findChild<QPushButton*>(QStringLiteral("SensorFind"))->click();
+        refusal = Status();
+    });
+    Click(ui::BTNGet);
+    EXPECT_EQ(refusal, "Wait for the sensor's answer before finding the sensor");
+    EXPECT_EQ(RequestCodes(), (std::vector<int>{LINE_CHECK, GET_RAM}));
 }
 
 }  // namespace
