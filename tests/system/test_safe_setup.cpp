@@ -1,12 +1,14 @@
 // A set-up that cannot be lost unnoticed: the close question, the marks after a file and on a
 // silent sensor, and undo after a Get, against the simulated sensor.
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "close_guard.h"
 #include "desktop.h"
 #include "file_popup_driver.h"
 #include "harness.h"
@@ -93,6 +95,26 @@ TEST_F(SafeSetUp, UndoAfterAGetBringsTheEditBack) {
     EXPECT_EQ(Mark(ui::NUMTVal), platform::MARK_DIFFERS);
     Window()->findChild<QAction*>(QStringLiteral("Redo"))->trigger();
     EXPECT_EQ(Value(ui::NUMTVal), sensor().Ram()[kTVal]);
+}
+
+// A logout cannot wait for a question: the edit goes to the recovery file, which the next start
+// offers; loaded, it is on the panel and not sent.
+TEST_F(SafeSetUp, ALogoutKeepsAnUnsentEditForTheNextStart) {
+    StartSensor();
+    StartProgram();
+    const auto ram = sensor().Ram();
+    EnterValue(ui::NUMPower, 700);
+    platform::EndSessionNow();
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(RecoveryFilePath())));
+    EndProgram(*program_);
+    started_ = false;
+    platform::AnswerQuestionsWith("Load");
+    StartProgram();
+    EXPECT_EQ(Value(ui::NUMPower), 700);
+    EXPECT_EQ(Mark(ui::NUMPower), platform::MARK_DIFFERS);
+    EXPECT_EQ(Status(), "Recovery file loaded - not sent to the sensor");
+    EXPECT_EQ(sensor().Ram(), ram);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(RecoveryFilePath()))) << "offered once";
 }
 
 TEST_F(SafeSetUp, ASilentSensorLeavesTheValuesMarkedAsNotRead) {
