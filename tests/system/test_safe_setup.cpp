@@ -95,6 +95,17 @@ TEST_F(SafeSetUp, UndoAfterAGetBringsTheEditBack) {
     EXPECT_EQ(Mark(ui::NUMTVal), platform::MARK_DIFFERS);
     Window()->findChild<QAction*>(QStringLiteral("Redo"))->trigger();
     EXPECT_EQ(Value(ui::NUMTVal), sensor().Ram()[kTVal]);
+
+    // While a field is being typed in, Ctrl+Z undoes the typing there, not the window's last step.
+    auto* power = CtrlAs<QSpinBox>(ui::NUMPower);
+    const QString typedOver = power->text();
+    power->setFocus();
+    QTest::keyClick(power, Qt::Key_End);
+    QTest::keyClick(power, Qt::Key_Backspace);  // 500 becomes 50, not yet committed
+    ASSERT_NE(power->text(), typedOver);
+    QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(power->text(), typedOver);
+    EXPECT_EQ(Value(ui::NUMTVal), sensor().Ram()[kTVal]) << "the Get was not undone";
 }
 
 // A logout cannot wait for a question: the edit goes to the recovery file, which the next start
