@@ -39,6 +39,7 @@ const Row kRows[] = {
     // Late: the first answer of its code after 1.6 s; then Run again, in step and at full rate.
     {"LateRunAnswer",           kPaced,     "delay-first=1.6@8",  kRun,    kLoopTimeout, 1.5, 3.5},
     {"LateBlock",               kBoard400,  "delay-first=1.6@11", kVideo,  kBlock256, 2.5, 4.5, kStop, 3.0},
+    {"LateFirstOfFourBlocks",   kPaced,     "delay-first=1.6@9",  kVideo,  kBlock64,  2.5, 4.5, kStop, 3.0},
     {"BlocksStartWith170And8",  "--baud 19200 --block-start 170,8", "", kVideo, kBlock64, 1.0, 2.5, kStop, 1.0},
     // Two waits for the same code, answered in one burst: each takes its own answer.
     {"SecondSendWhileFirstWaits", kUnpaced, "delay-first=0.3@1",  Exchange::Send, kLineOk, 0.2, 1.5,
