@@ -382,15 +382,22 @@ void FaultTest::ExpectRunRequestsCarryTheParameters() {
 }
 
 // Every measurement a loop took is the answer to one measurement request, in the order of the
-// requests, and none is missing but the one in flight and those dropped as late.
+// requests, and none is missing but the one in flight and those dropped as late. A sensor that
+// starts repeating while the loop runs may have one repeat taken before it is caught.
 void FaultTest::ExpectEachMeasurementOnceInOrder(const Row& row, const Outcome& o) {
     if (!LoopOnOwnSensor(row)) return;
     const std::vector<sim::Words> answers = Replayed(row, sensor().Log()).measurements;
+    const int twiceAllowed = Has(row.fault, "twice=") ? 1 : 0;
+    int twice = 0;
     std::size_t next = 0;
     for (const sim::Words& taken : o.measurements) {
+        if (next > 0 && answers[next - 1] == taken) {
+            ASSERT_LT(twice++, twiceAllowed) << "a measurement taken twice";
+            continue;
+        }
         while (next < answers.size() && answers[next] != taken)
             ++next;
-        ASSERT_LT(next, answers.size()) << "a measurement taken twice or out of order";
+        ASSERT_LT(next, answers.size()) << "a measurement taken out of order";
         ++next;
     }
     const std::size_t lost = static_cast<std::size_t>(p().router.LateAnswers()) + 1;
