@@ -409,7 +409,8 @@ void FaultTest::ExpectEachMeasurementOnceInOrder(const Row& row, const Outcome& 
 void FaultTest::ExpectImagesFromTheirOwnBlocks(const Row& row, const Outcome& o) {
     if (!LoopOnOwnSensor(row) || Has(row.fault, "short-block")) return;
     const auto blocks = Replayed(row, sensor().Log()).blocks;
-    const int size = blocks.empty() ? sim::kImageSamples : blocks.begin()->second.size();
+    const int size =
+        blocks.empty() ? sim::kImageSamples : static_cast<int>(blocks.begin()->second.size());
     for (std::size_t i = 1; i < o.images.size(); ++i) {
         for (int start = 0; start < sim::kImageSamples; start += size) {
             const auto at = [&](std::size_t k) { return o.images[k].begin() + start; };
