@@ -73,7 +73,7 @@ TEST(Options, DefaultsSettingsAndErrors) {
     const ParsedOptions p = ParseOptionString(
         "--board 400 --sensor=101 --subpixel 8192 --maxpixel 0x400 --firmware 'Line sensor 2' "
         "--baud 0 --fault silent-after=3 --fault delay=1.6@8 --fault hang-up --fault twice "
-        "--fault twice=2@8 --log");
+        "--fault twice=2@8 --log --scene still-bright");
     ASSERT_TRUE(p.ok) << p.error;
     const HardwareProfile& h = p.options.sensor.profile;
     EXPECT_EQ(std::tuple(h.pcbtype, h.ccdtype, h.ccdsubpixel, h.ccdpixE, h.ccdmaxpixel,
@@ -85,12 +85,13 @@ TEST(Options, DefaultsSettingsAndErrors) {
                                          {FaultKind::Twice, 0, -1},
                                          {FaultKind::Twice, 2, 8}};
     EXPECT_EQ(p.options.faults, expected);
+    EXPECT_EQ(p.options.sensor.scene, SceneKind::StillBright);
 
     for (const char* text :
          {"--board", "--board 70000", "--board -1", "--board 12x", "--colour red", "stray",
           "--fault", "--fault melt", "--fault delay", "--fault delay=-1", "--fault delay=nan",
           "--fault silent=2", "--fault short-frame=x", "--fault twice=x",
-          "--fault wrong-sync@99999", "--firmware 'open", "--log=1"}) {
+          "--fault wrong-sync@99999", "--firmware 'open", "--log=1", "--scene dim"}) {
         const ParsedOptions bad = ParseOptionString(text);
         EXPECT_FALSE(bad.ok) << text;
         EXPECT_FALSE(bad.error.empty()) << text;
