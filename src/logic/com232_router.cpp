@@ -79,19 +79,23 @@ void AnswerRouter::File(const FrameBytes& frame, long long start, double startTi
     // after the newer request's write to be anything but its answer.
     const bool tooSoonForLive =
         live && startTime - live->sentAt < 0.5 * std::max(shortestAnswer_, 0.0);
+    const bool slot = synced && code > 0 && code < kSlots;
+    // The last frame of its code again, begun too soon after the write to answer it: a repeat that
+    // was delayed past a quiet look at the line (a busy sender, a loaded machine).
+    const bool repeat = tooSoonForLive && slot && lastFrame_[code] == frame;
     if (late && (!live || tooSoonForLive)) {
         requests_.erase(requests_.begin() + (late - requests_.data()));
         ++late_;
-    } else if (live) {
+    } else if (live && !repeat) {
         Answer(*live, frame, startTime);
         // A later request answered: a block that timed out before it is not coming here.
         lateBlockEnd_ = std::min(lateBlockEnd_, start);
     } else if (start < lateBlockEnd_) {
         NoteLateBlock();
-    } else if (synced && code > 0 && code < kSlots) {
+    } else if (slot) {
         Orphan(code);
     }
-    if (synced && code > 0 && code < kSlots) {
+    if (slot) {
         lastFrame_[code] = frame;
         lastFrameEnd_[code] = now;
     }
