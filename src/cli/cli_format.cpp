@@ -3,14 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "parameter_record.h"
 #include "workbench_csv.h"
 
 namespace {
-
-constexpr const char* kWordNames[PNUM] = {
-    "power", "pMode", "vThd",   "anaMode", "polarity", "eMode",  "eBeg",    "eEnd",
-    "tVal",  "tTol",  "opMode", "hwMode",  "para12",   "para13", "average", "corrX1024",
-};
 
 std::string Seconds(double seconds) {
     char text[32];
@@ -28,7 +24,7 @@ std::string JsonArray(const Record& record) {
 }  // namespace
 
 const char* WordName(int index) {
-    return index >= 0 && index < PNUM ? kWordNames[index] : "?";
+    return index >= 0 && index < PNUM ? kRecordWordKeys[index] : "?";
 }
 
 std::vector<Difference> CompareRecords(const Record& first, const Record& second) {

@@ -23,3 +23,9 @@ inline constexpr RecordWord kParameterRecord[PNUM] = {
     {&State::para12, kNoControl, false},         {&State::para13, kNoControl, false},
     {&State::average, ui::NUMAverage, true},     {&State::corrX1024, ui::NUMCorr, false},
 };
+
+// Each word's state member name, for files and messages that name words ("anaMode").
+inline constexpr const char* kRecordWordKeys[PNUM] = {
+    "power", "pMode", "vThd",   "anaMode", "polarity", "eMode",  "eBeg",    "eEnd",
+    "tVal",  "tTol",  "opMode", "hwMode",  "para12",   "para13", "average", "corrX1024",
+};
