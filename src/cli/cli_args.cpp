@@ -24,7 +24,28 @@ constexpr CommandName kCommands[] = {
     {Command::ResetMaxMin, "reset-maxmin"},
     {Command::Run, "run"},
     {Command::Compare, "compare"},
+    {Command::Monitor, "monitor"},
 };
+
+// The monitor's options that take a value.
+constexpr const char* kMonitorOptions[] = {"--mqtt", "--sensor-id",  "--topic-root", "--batch",
+                                           "--qos",  "--queue",      "--cafile",     "--cert",
+                                           "--key",  "--credentials"};
+
+bool IsMonitorOption(const std::string& name) {
+    for (const char* o : kMonitorOptions)
+        if (name == o) return true;
+    return false;
+}
+
+std::optional<long> ParseWhole(const std::string& text, long low, long high) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return std::nullopt;
+    return v;
+}
 
 const char* CommandNameOf(Command command) {
     for (const auto& c : kCommands)
@@ -36,15 +57,6 @@ std::optional<Command> FindCommand(const std::string& name) {
     for (const auto& c : kCommands)
         if (name == c.name) return c.command;
     return std::nullopt;
-}
-
-std::optional<long> ParseCount(const std::string& text) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < 1 || v > kMaxCount) return std::nullopt;
-    return v;
 }
 
 std::optional<double> ParseSeconds(const std::string& text) {
@@ -135,7 +147,8 @@ class Parser {
             return;
         }
         if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
-            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv")
+            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv" &&
+            !IsMonitorOption(name))
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
         if (!value) return;
@@ -154,7 +167,7 @@ class Parser {
             if (!memory) return Fail(bad + " (ram or eeprom)");
             r().memory = *memory;
         } else if (name == "--count") {
-            const auto count = ParseCount(value);
+            const auto count = ParseWhole(value, 1, kMaxCount);
             if (!count) return Fail(bad + " (a whole number from 1)");
             r().count = *count;
         } else if (name == "--seconds") {
@@ -163,8 +176,37 @@ class Parser {
             r().seconds = *seconds;
         } else if (name == "--csv") {
             r().csv = value;
+        } else if (IsMonitorOption(name)) {
+            AssignMonitor(name, value, bad);
         } else {
             r().file = value;
+        }
+    }
+
+    void AssignMonitor(const std::string& name, const std::string& value, const std::string& bad) {
+        MqttChoice& m = r().mqtt;
+        if (name == "--mqtt") {
+            if (!ParseMqttUrl(value, m)) return Fail(bad + " (mqtt://HOST[:PORT] or mqtts://...)");
+        } else if (name == "--batch" || name == "--qos" || name == "--queue") {
+            const long high = name == "--qos" ? 1 : name == "--batch" ? 3600000 : 10000000;
+            const auto v = ParseWhole(value, name == "--queue" ? 1 : 0, high);
+            if (!v)
+                return Fail(bad + " (a whole number from " + (name == "--queue" ? "1" : "0") +
+                            " to " + std::to_string(high) + ")");
+            if (name == "--batch") m.batchMs = static_cast<int>(*v);
+            if (name == "--qos") m.qos = static_cast<int>(*v);
+            if (name == "--queue") m.queue = *v;
+        } else if (value.empty() || ((name == "--sensor-id" || name == "--topic-root") &&
+                                     value.find_first_of("+#") != std::string::npos)) {
+            return Fail(bad + " (no empty text; no '+' or '#' in a topic)");
+        } else {
+            std::string& field = name == "--sensor-id"    ? m.sensorId
+                                 : name == "--topic-root" ? m.topicRoot
+                                 : name == "--cafile"     ? m.caFile
+                                 : name == "--cert"       ? m.certFile
+                                 : name == "--key"        ? m.keyFile
+                                                          : m.credentials;
+            field = value;
         }
     }
 
@@ -190,6 +232,9 @@ class Parser {
         for (const auto& a : allowed)
             if (Seen(a.option) && a.command != c)
                 return Fail(std::string(a.option) + " does not go with " + command);
+        for (const char* o : kMonitorOptions)
+            if (Seen(o) && c != Command::Monitor)
+                return Fail(std::string(o) + " does not go with " + command);
         const std::size_t maxPositionals = c == Command::Send || c == Command::Compare ? 1 : 0;
         if (positionals_.size() > maxPositionals)
             return Fail("unexpected argument '" + positionals_[maxPositionals] + "'");
@@ -199,6 +244,9 @@ class Parser {
         if (c == Command::Send && !Seen("--to")) return Fail("send needs --to ram|eeprom");
         if (c == Command::Run && Seen("--count") == Seen("--seconds"))
             return Fail("run needs either --count N or --seconds S");
+        if (c == Command::Monitor && !Seen("--mqtt")) return Fail("monitor needs --mqtt URL");
+        if (c == Command::Monitor && Seen("--cert") != Seen("--key"))
+            return Fail("--cert and --key go together");
     }
 
     const std::vector<std::string>& args_;
@@ -212,6 +260,23 @@ class Parser {
 
 Parsed ParseArguments(const std::vector<std::string>& args) {
     return Parser(args).Run();
+}
+
+bool ParseMqttUrl(const std::string& url, MqttChoice& into) {
+    const bool tls = url.rfind("mqtts://", 0) == 0;
+    if (!tls && url.rfind("mqtt://", 0) != 0) return false;
+    const std::string rest = url.substr(tls ? 8 : 7);
+    const std::size_t colon = rest.rfind(':');
+    const std::string host = rest.substr(0, colon);
+    if (host.empty() || host.find_first_of("/@") != std::string::npos) return false;
+    int port = tls ? 8883 : 1883;
+    if (colon != std::string::npos) {
+        const auto number = ParseWhole(rest.substr(colon + 1), 1, 65535);
+        if (!number) return false;
+        port = static_cast<int>(*number);
+    }
+    into.host = host, into.port = port, into.tls = tls;
+    return true;
 }
 
 const char* MemoryName(Memory memory) {

@@ -14,7 +14,7 @@ enum class ExitCode {
     FileError = 5,  // a parameter or CSV file cannot be read or written
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare };
+enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Monitor };
 enum class Memory { Ram, Eeprom };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
@@ -22,6 +22,20 @@ enum class Memory { Ram, Eeprom };
 struct PortChoice {
     int number = 1;
     std::string device;
+};
+
+// monitor: the plant's broker and how to reach it. User name and password never come from the
+// command line: from --credentials FILE or the environment (TAVRIX_MQTT_USER,
+// TAVRIX_MQTT_PASSWORD).
+struct MqttChoice {
+    std::string host;
+    int port = 1883;
+    bool tls = false;  // mqtts://
+    std::string sensorId, topicRoot = "tavrix";
+    int batchMs = 0;
+    int qos = 0;  // for measurements
+    long queue = 10000;
+    std::string caFile, certFile, keyFile, credentials;
 };
 
 struct Request {
@@ -35,6 +49,7 @@ struct Request {
     long count = 0;  // run: measurements to take, or 0 when seconds are given
     double seconds = 0;
     std::string csv;  // run: the CSV file; empty for standard output
+    MqttChoice mqtt;  // monitor
 };
 
 // A request, or the reason the command line is refused (then error is not empty).
@@ -47,3 +62,5 @@ Parsed ParseArguments(const std::vector<std::string>& args);
 // The help of a command; Command::None gives the overview with the exit codes.
 std::string HelpText(Command command);
 const char* MemoryName(Memory memory);  // "ram" or "eeprom"
+// "mqtt://HOST[:PORT]" (1883) or "mqtts://HOST[:PORT]" (8883, TLS); false for anything else.
+bool ParseMqttUrl(const std::string& url, MqttChoice& into);

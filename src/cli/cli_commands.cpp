@@ -6,6 +6,7 @@
 #include "Tavrix-VarizA152.h"
 #include "arrayfile.h"
 #include "cli_format.h"
+#include "cli_monitor.h"
 #include "cli_session.h"
 #include "com232.h"
 #include "gui.h"
@@ -233,6 +234,7 @@ ExitCode Dispatch(Context& c, Inputs& in) {
             return Run(c, c.request.csv.empty() ? c.out : in.csv);
         case Command::Compare:
             return Compare(c, in.file);
+        case Command::Monitor:
         case Command::None:
             break;
     }
@@ -248,6 +250,7 @@ ExitCode RunCommand(const Request& request, std::ostream& out, std::ostream& err
         return Fail(c, ExitCode::FileError, "cannot load the panel file beside the program");
     Inputs inputs;
     if (!PrepareInputs(c, inputs)) return ExitCode::FileError;
+    if (request.command == Command::Monitor) return Monitor(request, session, err);
     std::string why;
     if (!session.Connect(request.port, why)) return Fail(c, ExitCode::NoSensor, why);
     const ExitCode code = Dispatch(c, inputs);

@@ -1,0 +1,195 @@
+#include "cli_monitor.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+
+#include "com232_codec.h"
+#include "gui.h"
+#include "plant_link.h"
+#include "plant_publisher.h"
+#include "row_file.h"
+
+namespace {
+
+constexpr double kRetrySeconds = 2.0;  // between identifications while the sensor is silent
+constexpr double kDrainSeconds = 5.0;  // for the queue to empty when told to stop
+
+std::atomic<bool> stopAsked{false};
+
+extern "C" void AskStop(int) {
+    stopAsked = true;
+}
+
+void CatchStopSignals() {
+    std::signal(SIGTERM, AskStop);
+    std::signal(SIGINT, AskStop);
+#ifdef SIGPIPE
+    std::signal(SIGPIPE, SIG_IGN);  // a broker that vanishes mid-write is the link's business
+#endif
+}
+
+// From the file named by --credentials (user, then password, a line each), else the environment.
+bool ReadCredentials(const MqttChoice& m, platform::PlantLinkSettings& into, std::string& why) {
+    if (m.credentials.empty()) {
+        const char* user = std::getenv("TAVRIX_MQTT_USER");
+        const char* password = std::getenv("TAVRIX_MQTT_PASSWORD");
+        into.user = user ? user : "";
+        into.password = password ? password : "";
+        return true;
+    }
+    std::ifstream in(m.credentials);
+    if (!std::getline(in, into.user) || into.user.empty()) {
+        why = m.credentials + ": cannot read a user name on its first line";
+        return false;
+    }
+    std::getline(in, into.password);
+    return true;
+}
+
+// The port's name: "sim", "COMn", or the device path's last part ("ttyUSB0").
+std::string PortName(const PortChoice& port) {
+    if (!port.device.empty()) return port.device.substr(port.device.rfind('/') + 1);
+    return port.number == 0 ? "sim" : "COM" + std::to_string(port.number);
+}
+
+// Stand-in verdict until the window's pass/fail function is connected: the measured value inside
+// the band tVal ± tTol that the bar graph draws.
+bool InsideBand(const State& s) {
+    const int low = int(s.tVal) - int(s.tTol), high = int(s.tVal) + int(s.tTol);
+    return int(s.Mvalue) >= low && int(s.Mvalue) <= high;
+}
+
+PlantIdentity IdentityOf(const Program& p, const std::string& device) {
+    PlantIdentity id;
+    id.port = device;
+    // The firmware text's bytes are still in the read buffer after an identification.
+    id.firmware = DecodeVersionText(p.szReadBuf.data(), VERSION_BYTES, p.pcbtype);
+    id.ccdtype = p.ccdtype, id.ccdmaxpixel = p.ccdmaxpixel, id.ccdresolution = p.ccdresolution;
+    id.pcbtype = p.pcbtype, id.ccdsubpixel = p.ccdsubpixel, id.softversion = p.softversion;
+    id.pixB = p.pixB, id.pixE = p.pixE;
+    return id;
+}
+
+void Pause(Program& p, double seconds) {
+    const double end = p.rt.Timer() + seconds;
+    while (!stopAsked && p.rt.Timer() < end)
+        p.rt.Delay(0.05);
+}
+
+class Monitoring {
+  public:
+    Monitoring(const Request& r, Session& session, std::ostream& err)
+        : r_(r),
+          session_(session),
+          p_(session.program()),
+          err_(err),
+          publisher_(Settings(r), Hooks()) {}
+
+    bool Start(std::string& why) {
+        platform::PlantLinkSettings s;
+        const MqttChoice& m = r_.mqtt;
+        s.host = m.host, s.port = m.port, s.tls = m.tls;
+        s.caFile = m.caFile, s.certFile = m.certFile, s.keyFile = m.keyFile;
+        s.clientId = "tavrix-" + PlantTopicLevel(SensorId(r_));
+        s.queueLimit = static_cast<std::size_t>(m.queue);
+        s.willTopic = publisher_.Topic("state");
+        s.willPayload = OfflineWillPayload();
+        return ReadCredentials(m, s, why) && link_.Start(s, why);
+    }
+
+    void Run() {
+        publisher_.PublishState("identifying", std::nullopt);
+        while (!stopAsked) {
+            std::string why;
+            if (!session_.Connect(r_.port, why)) {
+                Tell(why);
+                publisher_.PublishState("lost", identity_);
+                p_.rs.CloseCom(p_.com);
+                Pause(p_, kRetrySeconds);
+                continue;
+            }
+            identity_ = IdentityOf(p_, session_.Device());
+            publisher_.PublishState("answering", identity_);
+            publisher_.PublishParameters(p_.pp, std::nullopt);
+            Tell("");
+            Measure();
+            p_.rs.CloseCom(p_.com);
+            if (stopAsked) break;
+            Tell("the sensor on " + session_.Device() + " stopped answering (" +
+                 session_.StatusLine() + "); identifying it again");
+            publisher_.PublishState("lost", identity_);
+        }
+        publisher_.PublishState("offline", identity_);
+        link_.Stop(kDrainSeconds);
+    }
+
+  private:
+    static std::string SensorId(const Request& r) {
+        return r.mqtt.sensorId.empty() ? PortName(r.port) : r.mqtt.sensorId;
+    }
+
+    static PlantPublisherSettings Settings(const Request& r) {
+        return {r.mqtt.topicRoot, SensorId(r), r.mqtt.batchMs, r.mqtt.qos};
+    }
+
+    PlantPublisherHooks Hooks() {
+        return {[this](PlantMessage m) {
+                    link_.Publish(m.topic, std::move(m.payload), m.qos, m.retain);
+                },
+                [] { return static_cast<std::int64_t>(platform::UtcMilliseconds()); }, InsideBand,
+                [this] {
+                    const platform::PlantLinkFigures f = link_.Figures();
+                    return PlantLinkCounts{f.queued, f.lost, f.connects};
+                }};
+    }
+
+    // The Run loop until the sensor stops answering or a stop is asked. A reconnect to the broker
+    // is told in state with the figures of what was lost meanwhile.
+    void Measure() {
+        p_.measured = [this](Program& q) {
+            publisher_.Measured(q);
+            const std::uint64_t connects = link_.Figures().connects;
+            if (connects != connectsTold_) {
+                connectsTold_ = connects;
+                publisher_.RepublishState();
+            }
+            if (stopAsked) q.stop_flag = 1;
+        };
+        PushRUN(p_);
+        p_.measured = nullptr;
+        publisher_.Flush();
+    }
+
+    // One line a change of reason; empty: all is well again.
+    void Tell(const std::string& why) {
+        if (why == told_) return;
+        told_ = why;
+        if (!why.empty()) err_ << "tavrix-cli: monitor: " << why << std::endl;
+    }
+
+    const Request& r_;
+    Session& session_;
+    Program& p_;
+    std::ostream& err_;
+    platform::PlantLink link_;
+    PlantPublisher publisher_;
+    std::optional<PlantIdentity> identity_;
+    std::uint64_t connectsTold_ = 1;
+    std::string told_;
+};
+
+}  // namespace
+
+ExitCode Monitor(const Request& request, Session& session, std::ostream& err) {
+    CatchStopSignals();
+    Monitoring monitoring(request, session, err);
+    std::string why;
+    if (!monitoring.Start(why)) {
+        err << "tavrix-cli: monitor: " << why << "\n";
+        return ExitCode::FileError;
+    }
+    monitoring.Run();
+    return ExitCode::Ok;
+}
