@@ -1,115 +1,24 @@
 // tavrix-cli monitor against a real broker: Debian's mosquitto on a free loopback port, started
 // by each test with a configuration of its own and ended by its process id; the sensor is the
 // simulator on a pseudo-terminal. What reaches the broker is read with mosquitto_sub.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <signal.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
+#include "child_process.h"
 #include "plant_payloads.h"
 #include "pty_server.h"
-#include "test_support.h"
 #include "workbench_csv.h"
 
 namespace {
 
-using testsupport::Now;
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> Lines(const std::string& path, const std::string& prefix) {
-    std::vector<std::string> lines;
-    std::istringstream in(ReadText(path));
-    for (std::string line; std::getline(in, line);)
-        if (line.rfind(prefix, 0) == 0) lines.push_back(line);
-    return lines;
-}
+using namespace testsupport;
 
 // The number after "name": in a JSON line; -1 when absent.
 long JsonNumber(const std::string& line, const std::string& name) {
     const std::size_t at = line.find("\"" + name + "\":");
     return at == std::string::npos ? -1 : std::atol(line.c_str() + at + name.size() + 3);
 }
-
-template <class Done>
-bool WaitFor(Done done, double seconds) {
-    const double end = Now() + seconds;
-    while (!done()) {
-        if (Now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
-int FreeLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    bind(fd, reinterpret_cast<sockaddr*>(&a), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    close(fd);
-    return ntohs(a.sin_port);
-}
-
-bool Accepts(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    const bool ok = connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(fd);
-    return ok;
-}
-
-// A child process with its standard output (and error) in a file; killed when it goes.
-class Child {
-  public:
-    Child(const std::vector<std::string>& args, const std::string& out) {
-        pid_ = fork();
-        if (pid_ != 0) return;
-        std::freopen(out.c_str(), "w", stdout);
-        std::freopen((out + ".err").c_str(), "w", stderr);
-        std::vector<char*> argv;
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    ~Child() {
-        if (pid_ > 0) Signal(SIGKILL), Wait(5);
-    }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    void Signal(int signal) const { kill(pid_, signal); }
-    // The exit code, or -1 when it has not ended within `seconds`.
-    int Wait(double seconds) {
-        int status = 0;
-        if (!WaitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, seconds)) return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-
-  private:
-    pid_t pid_ = -1;
-};
 
 class PlantLinkTest : public ::testing::Test {
   protected:
