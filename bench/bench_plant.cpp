@@ -40,20 +40,14 @@ std::string Dir() {
 
 class Rig {
   public:
-    Rig() : dir_(Dir()), port_(FreeLoopbackPort()) {
-        std::ofstream(dir_ + "broker.conf") << "listener " << port_
-                                            << " 127.0.0.1\nallow_anonymous true\n"
-                                               "persistence false\nuser root\n";
-        broker_ = std::make_unique<Child>(
-            std::vector<std::string>{MOSQUITTO_BROKER, "-c", dir_ + "broker.conf"},
-            dir_ + "broker.log");
-        if (!WaitFor([&] { return Accepts(port_); }, 5)) {
+    Rig() : dir_(Dir()), broker_(dir_) {
+        if (!broker_.Start()) {
             std::fprintf(stderr, "bench_plant: the broker did not start\n");
             std::exit(1);
         }
         subscriber_ = std::make_unique<Child>(
             std::vector<std::string>{"mosquitto_sub", "-h", "127.0.0.1", "-p",
-                                     std::to_string(port_), "-t", "tavrix/#"},
+                                     std::to_string(broker_.port()), "-t", "tavrix/#"},
             dir_ + "sub");
     }
     ~Rig() { std::system(("rm -rf " + dir_).c_str()); }
@@ -86,7 +80,7 @@ class Rig {
                 w.requests += s->RequestCount();
             for (const auto& p : programs)
                 w.cpu += p->CpuSeconds();
-            w.brokerCpu = broker_->CpuSeconds();
+            w.brokerCpu = broker_.CpuSeconds();
             w.messages = static_cast<long>(Lines(dir_ + "sub", "{").size());
             return w;
         };
@@ -101,12 +95,12 @@ class Rig {
                 end.brokerCpu - begin.brokerCpu, end.messages - begin.messages};
     }
 
-    std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
+    std::string Url() const { return broker_.url(); }
 
   private:
     std::string dir_;
-    int port_;
-    std::unique_ptr<Child> broker_, subscriber_;
+    TestBroker broker_;
+    std::unique_ptr<Child> subscriber_;
 };
 
 void OneSensor(Rig& rig, double seconds) {

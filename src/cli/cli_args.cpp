@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <optional>
 
+#include "plant_publisher.h"
+
 namespace {
 
 constexpr long kMaxCount = 1000000000;
@@ -263,19 +265,9 @@ Parsed ParseArguments(const std::vector<std::string>& args) {
 }
 
 bool ParseMqttUrl(const std::string& url, MqttChoice& into) {
-    const bool tls = url.rfind("mqtts://", 0) == 0;
-    if (!tls && url.rfind("mqtt://", 0) != 0) return false;
-    const std::string rest = url.substr(tls ? 8 : 7);
-    const std::size_t colon = rest.rfind(':');
-    const std::string host = rest.substr(0, colon);
-    if (host.empty() || host.find_first_of("/@") != std::string::npos) return false;
-    int port = tls ? 8883 : 1883;
-    if (colon != std::string::npos) {
-        const auto number = ParseWhole(rest.substr(colon + 1), 1, 65535);
-        if (!number) return false;
-        port = static_cast<int>(*number);
-    }
-    into.host = host, into.port = port, into.tls = tls;
+    const auto address = ParseBrokerUrl(url);
+    if (!address) return false;
+    into.host = address->host, into.port = address->port, into.tls = address->tls;
     return true;
 }
 

@@ -54,13 +54,6 @@ std::string PortName(const PortChoice& port) {
     return port.number == 0 ? "sim" : "COM" + std::to_string(port.number);
 }
 
-// Stand-in verdict until the window's pass/fail function is connected: the measured value inside
-// the band tVal ± tTol that the bar graph draws.
-bool InsideBand(const State& s) {
-    const int low = int(s.tVal) - int(s.tTol), high = int(s.tVal) + int(s.tTol);
-    return int(s.Mvalue) >= low && int(s.Mvalue) <= high;
-}
-
 PlantIdentity IdentityOf(const Program& p, const std::string& device) {
     PlantIdentity id;
     id.port = device;
@@ -138,7 +131,8 @@ class Monitoring {
         return {[this](PlantMessage m) {
                     link_.Publish(m.topic, std::move(m.payload), m.qos, m.retain);
                 },
-                [] { return static_cast<std::int64_t>(platform::UtcMilliseconds()); }, InsideBand,
+                [] { return static_cast<std::int64_t>(platform::UtcMilliseconds()); },
+                InsideToleranceBand,
                 [this] {
                     const platform::PlantLinkFigures f = link_.Figures();
                     return PlantLinkCounts{f.queued, f.lost, f.connects};

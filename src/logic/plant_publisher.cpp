@@ -1,6 +1,29 @@
 #include "plant_publisher.h"
 
+#include <cctype>
 #include <utility>
+
+std::optional<BrokerAddress> ParseBrokerUrl(const std::string& url) {
+    const bool tls = url.rfind("mqtts://", 0) == 0;
+    if (!tls && url.rfind("mqtt://", 0) != 0) return std::nullopt;
+    const std::string rest = url.substr(tls ? 8 : 7);
+    const std::size_t colon = rest.rfind(':');
+    BrokerAddress a{rest.substr(0, colon), tls ? 8883 : 1883, tls};
+    if (a.host.empty() || a.host.find_first_of("/@") != std::string::npos) return std::nullopt;
+    if (colon == std::string::npos) return a;
+    const std::string digits = rest.substr(colon + 1);
+    if (digits.empty() || digits.size() > 5) return std::nullopt;
+    for (const char c : digits)
+        if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    a.port = std::stoi(digits);
+    if (a.port < 1 || a.port > 65535) return std::nullopt;
+    return a;
+}
+
+bool InsideToleranceBand(const State& s) {
+    const int low = int(s.tVal) - int(s.tTol), high = int(s.tVal) + int(s.tTol);
+    return int(s.Mvalue) >= low && int(s.Mvalue) <= high;
+}
 
 std::string PlantTopicLevel(const std::string& text) {
     std::string out = text.empty() ? "_" : text;

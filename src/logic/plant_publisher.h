@@ -40,6 +40,18 @@ struct PlantPublisherHooks {
     std::function<PlantLinkCounts()> counts;        // may be empty
 };
 
+struct BrokerAddress {
+    std::string host;
+    int port = 1883;
+    bool tls = false;
+};
+// "mqtt://HOST[:PORT]" (1883) or "mqtts://HOST[:PORT]" (8883, TLS); nothing for anything else.
+std::optional<BrokerAddress> ParseBrokerUrl(const std::string& url);
+
+// The verdict until the window's pass/fail function is connected: the measured value inside the
+// band tVal ± tTol that the bar graph draws.
+bool InsideToleranceBand(const State& s);
+
 // A topic level may hold no '/', '+' or '#': they become '_'.
 std::string PlantTopicLevel(const std::string& text);
 

@@ -28,20 +28,14 @@ class PlantLinkTest : public ::testing::Test {
         dir_ = ::testing::TempDir() + "tavrix_plant_" + std::to_string(getpid()) + "_" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "/";
         std::system(("rm -rf " + dir_ + " && mkdir -p " + dir_).c_str());
-        port_ = FreeLoopbackPort();
+        broker_ = std::make_unique<TestBroker>(dir_);
+        port_ = broker_->port();
     }
 
     std::string Path(const std::string& name) const { return dir_ + name; }
 
-    // The broker on port_, with `extra` lines in its configuration.
     void StartBroker(const std::string& extra = "allow_anonymous true\n") {
-        std::ofstream(Path("broker.conf"))
-            << "listener " << port_ << " 127.0.0.1\npersistence false\nuser root\n"
-            << extra;
-        broker_ = std::make_unique<Child>(
-            std::vector<std::string>{MOSQUITTO_BROKER, "-c", Path("broker.conf")},
-            Path("broker.log"));
-        ASSERT_TRUE(WaitFor([&] { return Accepts(port_); }, 5)) << ReadText(Path("broker.log.err"));
+        ASSERT_TRUE(broker_->Start(extra)) << broker_->log();
     }
 
     std::unique_ptr<Child> Subscribe(const std::string& file,
@@ -73,12 +67,12 @@ class PlantLinkTest : public ::testing::Test {
         return std::make_unique<Child>(args, Path("monitor.out"));
     }
 
-    std::string Url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
+    std::string Url() const { return broker_->url(); }
 
     std::unique_ptr<sim::PtyServer> sensor_;
     std::string dir_;
     int port_ = 0;
-    std::unique_ptr<Child> broker_;
+    std::unique_ptr<TestBroker> broker_;
 };
 
 TEST_F(PlantLinkTest, SubscriberGetsTheSensorsAnswersInOrderAndTheWillAfterAKill) {
@@ -118,7 +112,7 @@ TEST_F(PlantLinkTest, BrokerRestartIsReconnectedAndTheLossCounted) {
     auto monitor = Monitor(Url(), {"--queue", "10"});
     const std::string measurement = "tavrix/s1/measurement ";
     ASSERT_TRUE(WaitFor([&] { return Lines(Path("before"), measurement).size() >= 5; }, 15));
-    broker_.reset();  // killed: no goodbye to anyone
+    broker_->Stop();  // killed: no goodbye to anyone
     before.reset();
     std::this_thread::sleep_for(std::chrono::seconds(2));  // about 50 measurements for 10 places
     StartBroker();
@@ -175,7 +169,7 @@ TEST_F(PlantLinkTest, TlsWithClientCertificateAndPasswordFromAFile) {
     auto monitor = Monitor("mqtts://127.0.0.1:" + std::to_string(port_), options);
     EXPECT_TRUE(
         WaitFor([&] { return Lines(Path("sub"), "tavrix/s1/measurement ").size() >= 3; }, 15))
-        << ReadText(Path("monitor.out.err")) << ReadText(Path("broker.log.err"));
+        << ReadText(Path("monitor.out.err")) << broker_->log();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // Helpers for tests and benchmarks that run other programs (tavrix-cli, mosquitto, mosquitto_sub):
-// a child process with its output in a file, waiting with a bound, loopback ports, and the
-// CPU time a process has used. POSIX only.
+// a child process with its output in a file, waiting with a bound, loopback ports, the CPU time
+// a process has used, and a broker of the tests' own. POSIX only.
 #pragma once
 
 #include <arpa/inet.h>
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -120,6 +121,33 @@ class Child {
 
   private:
     pid_t pid_ = -1;
+};
+
+// Debian's mosquitto on a free loopback port, with a configuration of its own in `dir`; killed
+// when it goes. Start again after Stop serves the same port.
+class TestBroker {
+  public:
+    explicit TestBroker(std::string dir) : dir_(std::move(dir)), port_(FreeLoopbackPort()) {}
+    // `extra` lines of configuration; false when it does not listen within 5 s.
+    bool Start(const std::string& extra = "allow_anonymous true\n") {
+        std::ofstream(dir_ + "broker.conf")
+            << "listener " << port_ << " 127.0.0.1\npersistence false\nuser root\n"
+            << extra;
+        child_ = std::make_unique<Child>(
+            std::vector<std::string>{kBroker, "-c", dir_ + "broker.conf"}, dir_ + "broker.log");
+        return WaitFor([&] { return Accepts(port_); }, 5);
+    }
+    void Stop() { child_.reset(); }
+    int port() const { return port_; }
+    std::string url() const { return "mqtt://127.0.0.1:" + std::to_string(port_); }
+    double CpuSeconds() const { return child_->CpuSeconds(); }
+    std::string log() const { return ReadText(dir_ + "broker.log.err"); }
+
+  private:
+    static constexpr const char* kBroker = "/usr/sbin/mosquitto";
+    std::string dir_;
+    int port_;
+    std::unique_ptr<Child> child_;
 };
 
 }  // namespace testsupport

@@ -80,6 +80,8 @@ void OnAction(void* data, WorkbenchAction action, const std::string& file) {
             asking = w.panel.ChooseFile(action, a.title, name, a.pattern);
         }
     if (action == WorkbenchAction::RecordOff) StopRecording(p);
+    if (action == WorkbenchAction::PublishOn) w.panel.SetPublishing(StartPlantPublishing(p));
+    if (action == WorkbenchAction::PublishOff) StopPlantPublishing(p);
     if (action == WorkbenchAction::CopyGraphs) CopyShownGraphs(p);
     if (action == WorkbenchAction::Compare) OpenCompareView(p);
     // The toggle shows whether a recording runs or its file is being asked for; so it goes off
@@ -129,6 +131,7 @@ void WorkbenchMeasurement(Program& p) {
         w.recorded.seconds = now - w.recordStart;
         EndRecordingOnFailure(p, w.recorder.AddMeasurement(MeasurementLine(w.recorded), now));
     }
+    PlantMeasured(p);
     if (now - w.shownAt >= Workbench::kShowSeconds) Show(w, now);
 }
 
@@ -147,4 +150,5 @@ void WorkbenchLoopEnds(Program& p) {
     const double now = p.rt.Timer();
     Show(w, now);
     EndRecordingOnFailure(p, w.recorder.Flush(now));
+    PlantLoopEnded(p);
 }

@@ -1,7 +1,7 @@
 // The measurement workbench beside the main panel: live figures of the Run and Video loops
 // (answer rate; count, mean, standard deviation, extremes and range of the measured value and both
 // edges, over the strip chart's window and since the loop began), recording every measurement to
-// CSV, and export of the graphs and the latest measurements.
+// CSV, publishing them to the plant's broker, and export of the graphs and the latest measurements.
 //
 // The loops hand their data on with one call each (the hooks below); they do nothing while no
 // workbench is open. The figures are shown every kShowSeconds (readable, and the panel's repaints
@@ -12,10 +12,11 @@
 #include <memory>
 #include <string>
 
+#include "plant_publishing.h"
 #include "program.h"
+#include "recording_files.h"
 #include "workbench_csv.h"
 #include "workbench_panel.h"
-#include "recording_files.h"
 #include "workbench_stats.h"
 
 struct Workbench {
@@ -33,6 +34,7 @@ struct Workbench {
     double recordStart = 0;
     long recordedCycles = 0;
     MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
+    PlantPublishingPtr plant;   // while "Publish to plant" is on
 };
 
 // Adds the side panel to the main panel; once, at start-up, after the panel is loaded.

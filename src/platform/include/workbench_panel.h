@@ -1,5 +1,6 @@
 // The measurement workbench's side panel at the right edge of the main panel: the answer rate, a
-// table of statistics, the Record toggle (Ctrl+R) and the export buttons; below them the count of
+// table of statistics, the Record toggle (Ctrl+R), the "Publish to plant" toggle and the export
+// buttons; below them the count of
 // unsent parameter values and the Compare button (Ctrl+D). And the exports of the panel's graphs
 // (PNG, PDF, clipboard) through the plot library's own writers.
 //
@@ -18,6 +19,8 @@ namespace platform {
 enum class WorkbenchAction {
     RecordOn,  // the Record toggle went on (mouse or Ctrl+R)
     RecordOff,
+    PublishOn,  // the "Publish to plant" toggle
+    PublishOff,
     SavePng,  // export buttons
     SavePdf,
     CopyGraphs,
@@ -50,6 +53,8 @@ class WorkbenchPanel {
     void ShowUnsent(const std::string& text);
     // Sets the Record toggle without a callback.
     void SetRecording(bool on);
+    // Sets the "Publish to plant" toggle without a callback.
+    void SetPublishing(bool on);
     // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
     // pattern such as "*.csv". Its extension is added to a typed name that lacks it. Returns at
     // once: true when the dialog opened; false when another one is open (it is raised) or there
