@@ -93,18 +93,18 @@ class Monitoring {
     }
 
     void Run() {
-        publisher_.PublishState("identifying", std::nullopt);
+        Say("identifying");
         while (!stopAsked) {
             std::string why;
             if (!session_.Connect(r_.port, why)) {
                 Tell(why);
-                publisher_.PublishState("lost", identity_);
+                Say("lost");
                 p_.rs.CloseCom(p_.com);
                 Pause(p_, kRetrySeconds);
                 continue;
             }
             identity_ = IdentityOf(p_, session_.Device());
-            publisher_.PublishState("answering", identity_);
+            Say("answering");
             publisher_.PublishParameters(p_.pp, std::nullopt);
             Tell("");
             Measure();
@@ -112,9 +112,9 @@ class Monitoring {
             if (stopAsked) break;
             Tell("the sensor on " + session_.Device() + " stopped answering (" +
                  session_.StatusLine() + "); identifying it again");
-            publisher_.PublishState("lost", identity_);
+            Say("lost");
         }
-        publisher_.PublishState("offline", identity_);
+        Say("offline");
         link_.Stop(kDrainSeconds);
     }
 
@@ -156,6 +156,14 @@ class Monitoring {
         publisher_.Flush();
     }
 
+    // The state topic, on a change only: a sensor that stays away is not told every retry.
+    void Say(const std::string& link) {
+        if (link == sensorLink_ && identity_ == toldIdentity_) return;
+        sensorLink_ = link;
+        toldIdentity_ = identity_;
+        publisher_.PublishState(link, identity_);
+    }
+
     // One line a change of reason; empty: all is well again.
     void Tell(const std::string& why) {
         if (why == told_) return;
@@ -169,7 +177,8 @@ class Monitoring {
     std::ostream& err_;
     platform::PlantLink link_;
     PlantPublisher publisher_;
-    std::optional<PlantIdentity> identity_;
+    std::optional<PlantIdentity> identity_, toldIdentity_;
+    std::string sensorLink_;
     std::uint64_t connectsTold_ = 1;
     std::string told_;
 };

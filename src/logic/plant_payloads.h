@@ -26,6 +26,7 @@ struct PlantIdentity {
     std::string port, firmware;
     u16 ccdtype = 0, ccdmaxpixel = 0, ccdresolution = 0, pcbtype = 0, ccdsubpixel = 0;
     u16 softversion = 0, pixB = 0, pixE = 0;
+    bool operator==(const PlantIdentity&) const = default;
 };
 
 // What the monitor knows of the sensor and of its own link to the broker.
