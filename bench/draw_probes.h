@@ -19,7 +19,7 @@ struct DrawTotals {
     double paintSeconds = 0;   // plot widgets painting themselves
     long replots = 0;
     long paints = 0;
-    double workbenchSeconds = 0;       // CPU inside WorkbenchMeasurement
+    double workbenchSeconds = 0;       // CPU inside the measurement listeners
     double workbenchPaintSeconds = 0;  // the workbench side panel painting itself
     double firstDrawAt = 0;            // steady-clock seconds of the first and latest counted call
     double lastDrawAt = 0;

@@ -10,10 +10,10 @@ tree="$(dirname "$here")/fault-injection-$(git -C "$here" rev-parse --short "$re
 
 # name | file | line as it is | the faulty line
 faults=$(cat <<'LIST'
-limit-threshold|src/logic/gui_shapes.cpp|if (s.vThd > 950) s.vThd = 950;|if (s.vThd > 960) s.vThd = 950;
+limit-threshold|src/logic/records.cpp|R{50, 50, 950, 950}},|R{50, 50, 960, 950}},
 band-half-width|src/logic/gui_shapes.cpp|halfTol = tol / 2;|halfTol = tol / 3;
 position-clamp|src/logic/gui_shapes.cpp|if (position > s.pixE) position = s.pixE;|if (position > s.pixE) position = s.pixE - 1;
-result-order|src/logic/gui_shapes.cpp|&s.leftMax, &s.rightMax,|&s.rightMax, &s.leftMax,
+result-order|src/logic/records.cpp|{&State::leftMax, ui::NUMLeftMax,|{&State::rightMax, ui::NUMLeftMax,
 payload-offset|src/logic/com232_codec.cpp|s.pp[i] = WordAt(s.szReadBuf.data(), 4 + 2 * i);|s.pp[i] = WordAt(s.szReadBuf.data(), 2 + 2 * i);
 block-offset|src/logic/com232_codec.cpp|s.adcbuf[start + i] = WordAt(s.szReadBuf.data(), 2 * i);|s.adcbuf[start + i] = WordAt(s.szReadBuf.data(), 2 * i + 2);
 file-too-few|src/platform/arrayfile.cpp|if (token == Token::End) return kFileTooFewValues;|if (token == Token::End) break;

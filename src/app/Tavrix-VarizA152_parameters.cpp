@@ -10,14 +10,6 @@ using namespace platform;
 
 namespace {
 
-// Sends a frame built from the current pp (not refreshed from the panel) and waits for its own
-// answer.
-bool ExchangeCurrentRecord(Program& p, int code, const char* announcement) {
-    const SentRequest request = WriteRequest(p, code);
-    ShowText(p, announcement);
-    return AwaitAnswer(p, request);
-}
-
 int OnTargetButton(void* callbackData, int event, int button, int buttonTarget) {
     if (event != EVENT_VAL_CHANGED) return 0;
     Program& p = ProgramOf(callbackData);
@@ -100,20 +92,12 @@ int CC_RBTFile(int, int, int event, void* data, int, int) {
 }
 
 int CC_ButtonTeach(int, int, int event, void* callbackData, int, int) {
-    if (event != EVENT_COMMIT) return 0;
-    Program& p = ProgramOf(callbackData);
-    if (ExchangeCurrentRecord(p, TEACH, "New setpoint value teached!"))
-        PushGET(p, RAM);
-    else
-        SetStatus(p, "Timeout-RS-232...");
+    if (event == EVENT_COMMIT) PushTEACH(ProgramOf(callbackData));
     return 0;
 }
 
 int CC_ButtonReset(int, int, int event, void* callbackData, int, int) {
-    if (event != EVENT_COMMIT) return 0;
-    Program& p = ProgramOf(callbackData);
-    const bool answered = ExchangeCurrentRecord(p, RESET_MAXMIN, "Reset Max/Min values...");
-    SetStatus(p, answered ? "Reset of analog-output Max/Min OK!" : "Timeout-RS-232...");
+    if (event == EVENT_COMMIT) PushRESET(ProgramOf(callbackData));
     return 0;
 }
 
@@ -122,19 +106,10 @@ int CC_BTNSend(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_LEFT_CLICK) return 0;
     Program& p = ProgramOf(callbackData);
     ShowText(p, "Transmit...");
-    if (p.target == DATFILE) {
-        if (ParaFilePopup(p, SAVE_POPUP) > 0) SendParaToFile(p);
-        return 0;
-    }
-    p.sync = 0x55;
-    GetPanelValues(p);
-    CopyVarsToPP(p);
-    // The sensor confirms a stored record with its answer; only that makes the line "Ok".
-    const SentRequest request = WriteRequest(p, p.target == EEPROM ? SEND_EEPROM : SEND_RAM);
-    const bool answered = p.nBytesW == FRAME_BYTES && AwaitAnswer(p, request);
-    SetStatus(p, answered ? "Line Ok!" : "Timeout-RS-232...");
-    // Only a record the sensor confirmed counts as sent.
-    if (answered) EditMarksReference(p, PackedRecord(p));
+    if (p.target != DATFILE)
+        PushSEND(p, p.target);
+    else if (ParaFilePopup(p, SAVE_POPUP) > 0)
+        SendParaToFile(p);
     return 0;
 }
 
@@ -142,8 +117,7 @@ int CC_BTNGet(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
     // A file refused or not chosen leaves the panel as it is, unsent edits included.
-    if (p.target == DATFILE && !ReadParaFromFile(p)) return 0;
-    PushGET(p, p.target);
+    if (p.target != DATFILE || ReadParaFromFile(p)) PushGET(p, p.target);
     return 0;
 }
 

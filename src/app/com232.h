@@ -16,6 +16,7 @@
 #include <string>
 
 #include "com232_codec.h"
+#include "exchange_outcome.h"
 #include "program.h"
 
 // --- Status line ---
@@ -75,6 +76,11 @@ bool TakeAnswer(Program& p, const SentRequest& r);
 // Processes events until TakeAnswer succeeds (true) or more than TIMEOUT has passed since the
 // request (false). An answer taken in during the pass that reaches the time-out still counts.
 bool AwaitAnswer(Program& p, const SentRequest& r);
+// AwaitAnswer's result as an exchange outcome: Answered, or why not (the port went away, no port
+// is open, or no answer came in time).
+ExchangeOutcome AwaitOutcome(Program& p, const SentRequest& r);
+// The outcome of a request that did not leave whole, from the count ComWrt returned.
+ExchangeOutcome WriteOutcome(int written);
 // Reads the parameter record with GET_RAM or GET_EEPROM into `words` alone: the request carries pp
 // as it stands, and pp, the parameter variables, szReadBuf and rx_flag stay as they are (the
 // request's own bookkeeping, order, tstart, nBytesW and szWriteBuf, is written as for any

@@ -72,6 +72,19 @@ bool AwaitAnswer(Program& p, const SentRequest& r) {
     return Await(p, r, [&] { return TakeAnswer(p, r); });
 }
 
+ExchangeOutcome WriteOutcome(int written) {
+    if (written == platform::kComNotOpen) return ExchangeOutcome::NotOpen;
+    if (written == platform::kComIoError) return ExchangeOutcome::PortLost;
+    return ExchangeOutcome::ShortWrite;
+}
+
+ExchangeOutcome AwaitOutcome(Program& p, const SentRequest& r) {
+    if (AwaitAnswer(p, r)) return ExchangeOutcome::Answered;
+    // A port that went away during the wait is closed by the serial layer.
+    if (p.rs.GetInQLen(p.com) == platform::kComNotOpen) return ExchangeOutcome::PortLost;
+    return ExchangeOutcome::TimedOut;
+}
+
 bool ReadRecordOnly(Program& p, int code, std::array<u16, PNUM>& words) {
     const SentRequest request = WriteRequest(p, code);
     FrameBytes frame;
@@ -145,6 +158,8 @@ int GetVERSIONInfo(Program& p) {
     p.nBytesR = toRead > 0 ? p.rs.ComRd(p.com, p.szReadBuf.data(), toRead) : 0;
     if (p.nBytesR == VERSION_BYTES) {
         const std::string text = DecodeVersionText(p.szReadBuf.data(), VERSION_BYTES, p.pcbtype);
+        // Kept: only a board-0 sensor's text is kept as its firmware text (the recordings' and
+        // the exports' "firmware" line); other boards show theirs in the status line alone.
         if (p.pcbtype == 0) p.szVersion = text;
         p.szStatus = text;
     }

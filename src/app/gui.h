@@ -3,6 +3,7 @@
 #pragma once
 
 #include "arrayfile.h"
+#include "exchange_outcome.h"
 #include "gui_shapes.h"
 #include "program.h"
 
@@ -15,24 +16,40 @@ void ReadPanelValues(const Program& p, State& into);
 // the edge cursors, the grey line area and the green tolerance band.
 void SetPanelValues(Program& p);
 
-// --- Exchanges with the panel ---
+// --- Exchanges ---
+// Every exchange returns what happened (exchange_outcome.h) and shows it in the status line with
+// ReportOutcome. The window's buttons and the command line call these alike. Each processes
+// events while it waits, so other callbacks (Stop, another exchange) may run inside it; an answer
+// reaches only the exchange that asked for it.
+enum class ExchangeKind { Get, Send, Teach, Reset, Run, Video };
+// Shows the status text of `kind` for `outcome` (Stopped shows nothing).
+void ReportOutcome(Program& p, ExchangeKind kind, ExchangeOutcome outcome);
 // Reads the parameter record from the sensor's RAM or EEPROM into the state and shows it; with
-// DATFILE it only shows the state (the caller has loaded the file). The record shown is handed to
-// the unsent-edit marks as their reference. False, with the panel left as it is, when no answer
-// came or the target is none of the three.
-bool PushGET(Program& p, int target);
+// DATFILE it only shows the state (the caller has loaded the file) and answers Answered. The
+// record shown is handed to the unsent-edit marks as their reference. Anything but Answered leaves
+// the panel as it is; a target that is none of the three gives NotOpen.
+ExchangeOutcome PushGET(Program& p, int target);
+// Reads the panel (GetPanelValues), packs it and sends it to RAM (SEND_RAM) or EEPROM
+// (SEND_EEPROM). Only an answer makes the record the marks' reference.
+ExchangeOutcome PushSEND(Program& p, int target);
+// Teaches a new setpoint (the request carries pp as it stands); when the sensor answers, the
+// record is read back from RAM with PushGET, whose outcome is returned.
+ExchangeOutcome PushTEACH(Program& p);
+// Resets the analogue output's maximum and minimum.
+ExchangeOutcome PushRESET(Program& p);
 // The Run loop: shows the strip chart, locks Run and Video, selects RAM, then sends one
 // measurement request (with the parameters packed afresh) after another, each as soon as the
 // previous answer has been taken in, and draws every answer once (bar graph and strip chart). Ends
-// when stop_flag is set (Stop, closing the panel, the port selector) or when no answer came for
-// more than TIMEOUT since the latest request ("Timeout RS232-Line!"); then releases the locks.
-// Other controls stay live: their callbacks run inside the loop's event processing, and their
-// exchanges take only their own answers.
-void PushRUN(Program& p);
+// when stop_flag is set (Stop, closing the panel, the port selector: Stopped) or when no answer
+// came for more than TIMEOUT since the latest request ("Timeout RS232-Line!": TimedOut); then
+// releases the locks. Other controls stay live: their callbacks run inside the loop's event
+// processing, and their exchanges take only their own answers. The listeners in p.listeners hear
+// the loop begin, each measurement and its end.
+ExchangeOutcome PushRUN(Program& p);
 // The Video loop: as Run, but each cycle also reads the line image (four 64-word blocks on boards
-// 0 and 100, else one 256-word block) and draws the video curve instead of the strip chart. A
-// cycle that has begun completes before the loop ends.
-void PushVIDEO(Program& p);
+// 0 and 100, else one 256-word block) and draws the video curve instead of the strip chart; the
+// listeners also hear each line image. A cycle that has begun completes before the loop ends.
+ExchangeOutcome PushVIDEO(Program& p);
 // Sets the three target buttons and `target` in agreement.
 void SelectTarget(Program& p, int target);
 // Dims or undims the two acquisition-lock controls.

@@ -4,7 +4,6 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
-#include "workbench.h"
 
 using namespace platform;
 
@@ -22,15 +21,9 @@ void LockAcquisition(Program& p, int dimmed) {
 
 namespace {
 
-// Each measurement taken in goes on to what records or counts measurements: one call.
-void HandOnMeasurement(Program& p) {
-    WorkbenchMeasurement(p);
-    if (p.measured) p.measured(p);
-}
-
-void BeginLoop(Program& p, int shownGraph, int hiddenGraph) {
+void BeginLoop(Program& p, LoopKind kind, int shownGraph, int hiddenGraph) {
     p.loopRunning = true;
-    WorkbenchLoopBegins(p);
+    p.listeners.LoopBegan(p, kind);
     p.rt.SetCtrlAttribute(p.pHandle, hiddenGraph, ATTR_VISIBLE, 0);
     p.rt.SetCtrlAttribute(p.pHandle, shownGraph, ATTR_VISIBLE, 1);
     LockAcquisition(p, 1);
@@ -38,13 +31,15 @@ void BeginLoop(Program& p, int shownGraph, int hiddenGraph) {
 }
 
 // The ending steps: only now may another loop start.
-void EndLoop(Program& p) {
-    WorkbenchLoopEnds(p);
+ExchangeOutcome EndLoop(Program& p, ExchangeKind kind, ExchangeOutcome how) {
+    ReportOutcome(p, kind, how);
+    p.listeners.LoopEnded(p, how);
     p.rx_flag = 0;
     p.graphrefresh = 0;
     LockAcquisition(p, 0);
     p.rt.SetCtrlAttribute(p.pHandle, ui::BTNAcqRelease, ATTR_DIMMED, 0);
     p.loopRunning = false;
+    return how;
 }
 
 // Run packs the parameters afresh into every request.
@@ -55,32 +50,33 @@ SentRequest SendRunRequest(Program& p) {
 
 }  // namespace
 
-void PushRUN(Program& p) {
-    BeginLoop(p, ui::STRIPRaw, ui::GRAPHVideo);
+ExchangeOutcome PushRUN(Program& p) {
+    BeginLoop(p, LoopKind::Run, ui::STRIPRaw, ui::GRAPHVideo);
     SentRequest request = SendRunRequest(p);
     if (p.nBytesW == FRAME_BYTES) ShowText(p, "Line Ok!");
     p.stop_flag = 0;
 
+    ExchangeOutcome how = ExchangeOutcome::Stopped;
     for (;;) {
         // The answer is copied out of pp before the next request repacks it; that request leaves
         // before the answer is drawn, so that drawing overlaps the next exchange on the line.
         if (TakeAnswer(p, request)) {
             CopyRunResult(p);  // Kept: the answer's word 3 is the setpoint the sensor works with
             request = SendRunRequest(p);
-            HandOnMeasurement(p);
+            p.listeners.Measured(p);
             PlotVIDEOBarGraph(p);
             PlotRAWGraphX8(p);
         }
         p.tdiff = p.rt.Timer() - request.sentAt;
         if (p.tdiff > TIMEOUT) {
-            ShowText(p, "Timeout RS232-Line!");
+            how = ExchangeOutcome::TimedOut;
             p.stop_flag = 1;
             break;
         }
         p.rt.ProcessSystemEvents();
         if (p.stop_flag != 0) break;
     }
-    EndLoop(p);
+    return EndLoop(p, ExchangeKind::Run, how);
 }
 
 namespace {
@@ -113,34 +109,37 @@ void ReadLineImage(Program& p) {
 }
 
 // One Video cycle: a measurement request with the parameters in force, its answer, the line image
-// and the drawing. A time-out shows its text and ends the loop; stop_flag is not looked at during the
+// and the drawing. Anything but an answer ends the loop; stop_flag is not looked at during the
 // wait, so a cycle that has begun completes.
-void VideoCycle(Program& p) {
+ExchangeOutcome VideoCycle(Program& p) {
     // Packed afresh as in Run: pp may hold the answer of whatever exchange ran last.
     const SentRequest request = SendRunRequest(p);
-    if (!AwaitAnswer(p, request)) {
-        ShowText(p, "Timeout RS232-Line!");
+    const ExchangeOutcome outcome = AwaitOutcome(p, request);
+    if (outcome != ExchangeOutcome::Answered) {
         p.stop_flag = 1;
-        return;
+        return outcome;
     }
     CopyRunResult(p);
-    HandOnMeasurement(p);
+    p.listeners.Measured(p);
     ReadLineImage(p);
-    WorkbenchLineImage(p);
+    p.listeners.LineImage(p);
     PlotVIDEOBarGraph(p);
     PlotVIDEOCurve(p, p.adcbuf.data(), p.xArray8.data());
+    return outcome;
 }
 
 }  // namespace
 
-void PushVIDEO(Program& p) {
-    BeginLoop(p, ui::GRAPHVideo, ui::STRIPRaw);
+ExchangeOutcome PushVIDEO(Program& p) {
+    BeginLoop(p, LoopKind::Video, ui::GRAPHVideo, ui::STRIPRaw);
     p.rt.SetAxisScalingMode(p.pHandle, ui::GRAPHVideo, VAL_XAXIS, VAL_MANUAL, 1.0,
                             GraphTop(p, p.ccdpixE));
     p.stop_flag = 0;
+    ExchangeOutcome how = ExchangeOutcome::Stopped;
     do {
-        VideoCycle(p);
+        const ExchangeOutcome cycle = VideoCycle(p);
+        if (cycle != ExchangeOutcome::Answered) how = cycle;
         p.rt.ProcessSystemEvents();
     } while (p.stop_flag == 0);
-    EndLoop(p);
+    return EndLoop(p, ExchangeKind::Video, how);
 }

@@ -1,7 +1,7 @@
 // Panel value exchange: the parameter set between the panel and the state.
 #include "gui.h"
 #include "panel_ids.h"
-#include "parameter_record.h"
+#include "records.h"
 
 using namespace platform;
 

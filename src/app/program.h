@@ -7,6 +7,7 @@
 
 #include "com232_router.h"
 #include "engine.h"
+#include "measurement_listeners.h"
 #include "port_watch.h"
 #include "record_diff.h"
 #include "rs232.h"
@@ -31,9 +32,8 @@ struct Program : State {
     AnswerRouter router;         // every frame from the sensor, filed for the exchange it answers
     bool loopRunning = false;    // Run or Video, until its ending steps have run
     bool blockTimedOut = false;  // a line-image block of the current Video cycle timed out
-    // Called by the Run and Video loops once for every measurement they take in, with the
-    // results in the state; a caller that records measurements hooks in here (empty: nobody).
-    std::function<void(Program&)> measured;
+    // Who follows the Run and Video loops (the workbench, the command line, ...).
+    MeasurementListeners listeners;
     std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
     // Unsent edits (edit_marks.h): the record last received, sent or loaded, and the words whose
     // controls are marked as differing from it.

@@ -29,11 +29,6 @@ ExitCode Fail(Context& c, ExitCode code, const std::string& message) {
     return code;
 }
 
-// Every exchange leaves rx_flag set when it took its answer in.
-bool Answered(const Program& p) {
-    return p.rx_flag == 1;
-}
-
 ExitCode NoAnswer(Context& c, const std::string& what) {
     return Fail(c, ExitCode::NoSensor,
                 what + ": no answer from the sensor on " + c.session.Device() + " (" +
@@ -60,8 +55,7 @@ std::optional<Record> LoadFile(Context& c, const std::string& path) {
 
 // The record as the sensor holds it in `memory`, read by the window's Get.
 std::optional<Record> ReadRecord(Context& c, Memory memory) {
-    PushGET(c.p, TargetOf(memory));
-    if (!Answered(c.p)) return std::nullopt;
+    if (PushGET(c.p, TargetOf(memory)) != ExchangeOutcome::Answered) return std::nullopt;
     return c.p.pp;
 }
 
@@ -105,11 +99,9 @@ ExitCode Send(Context& c, const Record& words) {
     p.pp = words;
     CopyPPtoVars(p);
     PushGET(p, DATFILE);
-    p.target = TargetOf(memory);
-    p.rx_flag = 0;
-    CC_BTNSend(p.pHandle, ui::BTNSend, platform::EVENT_LEFT_CLICK, &p, 0, 0);
+    const ExchangeOutcome outcome = PushSEND(p, TargetOf(memory));
     const Record sent = p.pp;
-    if (!Answered(p)) return NoAnswer(c, "send");
+    if (outcome != ExchangeOutcome::Answered) return NoAnswer(c, "send");
     Fields fields = {TextField("memory", MemoryName(memory)), RecordField("sent", sent)};
     if (c.request.verify) {
         const auto read = ReadRecord(c, memory);
@@ -127,45 +119,55 @@ ExitCode Send(Context& c, const Record& words) {
 }
 
 ExitCode Teach(Context& c) {
-    CC_ButtonTeach(c.p.pHandle, ui::ButtonTeach, platform::EVENT_COMMIT, &c.p, 0, 0);
-    if (!Answered(c.p)) return NoAnswer(c, "teach");
+    if (PushTEACH(c.p) != ExchangeOutcome::Answered) return NoAnswer(c, "teach");
     Print(c, {NumberField("setpoint", c.p.tVal)});
     return ExitCode::Ok;
 }
 
 ExitCode ResetMaxMin(Context& c) {
-    CC_ButtonReset(c.p.pHandle, ui::ButtonReset, platform::EVENT_COMMIT, &c.p, 0, 0);
-    if (!Answered(c.p)) return NoAnswer(c, "reset-maxmin");
+    if (PushRESET(c.p) != ExchangeOutcome::Answered) return NoAnswer(c, "reset-maxmin");
     Print(c, {FlagField("reset", true)});
     return ExitCode::Ok;
 }
 
-// The window's Run loop, ended once enough measurements are recorded.
-ExitCode Run(Context& c, std::ostream& rows) {
-    Program& p = c.p;
-    const Request& r = c.request;
-    if (!r.json) rows << MeasurementColumns();
-    long taken = 0;
-    bool done = false;
-    const double start = p.rt.Timer();
-    p.measured = [&](Program& q) {
-        const double seconds = q.rt.Timer() - start;
-        const Record answer = MeasurementWords(q);
+// Writes each measurement of the window's Run loop as a row, and ends the loop once enough are
+// written.
+class RowWriter : public MeasurementListener {
+  public:
+    RowWriter(Context& c, std::ostream& rows) : c_(c), rows_(rows), start_(c.p.rt.Timer()) {}
+    void Measured(const State& s) override {
+        const Request& r = c_.request;
+        const double seconds = c_.p.rt.Timer() - start_;
+        const Record answer = RecordOf(kAnswerRecord, s);
         // The recording's columns: a file from here reads like one the window recorded.
-        const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, q.tVal,
-                                 q.tTol};
-        rows << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row)) << std::flush;
+        const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, s.tVal,
+                                 s.tTol};
+        rows_ << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row)) << std::flush;
         ++taken;
         done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
-        if (done) q.stop_flag = 1;
-    };
+        if (done) c_.p.stop_flag = 1;
+    }
+    long taken = 0;
+    bool done = false;
+
+  private:
+    Context& c_;
+    std::ostream& rows_;
+    const double start_;
+};
+
+ExitCode Run(Context& c, std::ostream& rows) {
+    Program& p = c.p;
+    if (!c.request.json) rows << MeasurementColumns();
+    RowWriter writer(c, rows);
+    p.listeners.Add(&writer);
     PushRUN(p);
-    p.measured = nullptr;
+    p.listeners.Remove(&writer);
     rows.flush();
     if (!rows) return Fail(c, ExitCode::FileError, "run: cannot write the measurements");
-    if (!done)
+    if (!writer.done)
         return Fail(c, ExitCode::NoSensor,
-                    "run: the sensor stopped answering after " + std::to_string(taken) +
+                    "run: the sensor stopped answering after " + std::to_string(writer.taken) +
                         " measurements (" + c.session.StatusLine() + ")");
     return ExitCode::Ok;
 }

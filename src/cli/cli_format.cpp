@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "parameter_record.h"
+#include "record_diff.h"
 #include "workbench_csv.h"
 
 namespace {
@@ -24,13 +24,15 @@ std::string JsonArray(const Record& record) {
 }  // namespace
 
 const char* WordName(int index) {
-    return index >= 0 && index < PNUM ? kRecordWordKeys[index] : "?";
+    return index >= 0 && index < PNUM ? kParameterRecord[static_cast<std::size_t>(index)].name
+                                      : "?";
 }
 
 std::vector<Difference> CompareRecords(const Record& first, const Record& second) {
     std::vector<Difference> differences;
+    const WordMask differ = DifferingWords(first, second);
     for (int i = 0; i < PNUM; ++i)
-        if (first[i] != second[i]) differences.push_back({i, first[i], second[i]});
+        if (differ[static_cast<std::size_t>(i)]) differences.push_back({i, first[i], second[i]});
     return differences;
 }
 
@@ -112,15 +114,11 @@ std::string CompareTable(const std::vector<Column>& columns) {
     return text;
 }
 
-Record MeasurementWords(const State& s) {
-    return {s.Ledge, s.Redge, s.Mvalue, s.tVal,   s.tol,     s.pix1,     s.edcnt, s.mvstart,
-            s.mvend, s.peakD, s.anaMax, s.anaMin, s.leftMax, s.rightMax, s.in0,   s.rightMaxX};
-}
-
 std::string JsonRow(double seconds, const Record& answer) {
     std::string text = "{\"seconds\":" + Seconds(seconds);
     for (int i = 0; i < PNUM; ++i)
-        text += ",\"" + std::string(ResultWordNames()[i]) + "\":" + std::to_string(answer[i]);
+        text += ",\"" + std::string(kAnswerRecord[static_cast<std::size_t>(i)].name) +
+                "\":" + std::to_string(answer[i]);
     return text + "}\n";
 }
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "state.h"
+#include "records.h"
 
-using Record = std::array<u16, PNUM>;
+using Record = RecordWords;
 
 // The name of a parameter record's word (index 0..15), as the program's state calls it.
 const char* WordName(int index);
@@ -46,8 +46,7 @@ struct Column {
 };
 std::string CompareTable(const std::vector<Column>& columns);
 
-// Measurement rows: the time since the run began and the 16 answer words of one measurement.
-Record MeasurementWords(const State& s);
+// A measurement row: the time since the run began and the 16 answer words of one measurement.
 std::string JsonRow(double seconds, const Record& answer);
 
 std::string JsonString(const std::string& text);

@@ -71,7 +71,9 @@ void Pause(Program& p, double seconds) {
         p.rt.Delay(0.05);
 }
 
-class Monitoring {
+// Publishes the Run loop's measurements through its publisher, and watches the loop: a stop asked
+// ends it, a reconnect to the broker is told in state with the figures of what was lost meanwhile.
+class Monitoring : public MeasurementListener {
   public:
     Monitoring(const Request& r, Session& session, std::ostream& err)
         : r_(r),
@@ -139,21 +141,22 @@ class Monitoring {
                 }};
     }
 
-    // The Run loop until the sensor stops answering or a stop is asked. A reconnect to the broker
-    // is told in state with the figures of what was lost meanwhile.
+    // The Run loop until the sensor stops answering or a stop is asked.
     void Measure() {
-        p_.measured = [this](Program& q) {
-            publisher_.Measured(q);
-            const std::uint64_t connects = link_.Figures().connects;
-            if (connects != connectsTold_) {
-                connectsTold_ = connects;
-                publisher_.RepublishState();
-            }
-            if (stopAsked) q.stop_flag = 1;
-        };
+        p_.listeners.Add(&publisher_);
+        p_.listeners.Add(this);
         PushRUN(p_);
-        p_.measured = nullptr;
-        publisher_.Flush();
+        p_.listeners.Remove(this);
+        p_.listeners.Remove(&publisher_);
+    }
+
+    void Measured(const State&) override {
+        const std::uint64_t connects = link_.Figures().connects;
+        if (connects != connectsTold_) {
+            connectsTold_ = connects;
+            publisher_.RepublishState();
+        }
+        if (stopAsked) p_.stop_flag = 1;
     }
 
     // The state topic, on a change only: a sensor that stays away is not told every retry.

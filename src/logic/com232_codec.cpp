@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "com232_codec.h"
-#include "parameter_record.h"
+#include "records.h"
 
 namespace {
 
@@ -19,10 +19,7 @@ void PutHeader(State& s, unsigned code) {
 }  // namespace
 
 std::array<u16, PNUM> PackedRecord(const State& s) {
-    std::array<u16, PNUM> words{};
-    for (int i = 0; i < PNUM; ++i)
-        words[i] = s.*kParameterRecord[i].member;
-    return words;
+    return RecordOf(kParameterRecord, s);
 }
 
 void CopyVarsToPP(State& s) {
@@ -30,8 +27,7 @@ void CopyVarsToPP(State& s) {
 }
 
 void CopyPPtoVars(State& s) {
-    for (int i = 0; i < PNUM; ++i)
-        s.*kParameterRecord[i].member = s.pp[i];
+    StoreRecord(kParameterRecord, s.pp, s);
 }
 
 void FillTxBuf(State& s, unsigned code, const u16* words) {
@@ -71,7 +67,9 @@ std::string DecodeVersionText(const unsigned char* block, int count, u16 pcbtype
     std::string text;
     count = std::clamp(count, 0, VERSION_BYTES);
     if (pcbtype == 0) {
-        // One character per word: the low byte, high byte ignored; a zero character ends the text.
+        // Kept: a board-0 sensor sends its text as words, one character in each low byte; the
+        // high bytes are not characters. Other boards send plain bytes. A zero character ends
+        // the text.
         for (int i = 1; i < count && block[i] != 0; i += 2)
             text.push_back(static_cast<char>(block[i]));
     } else {

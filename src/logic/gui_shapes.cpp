@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "gui_shapes.h"
+#include "records.h"
 
 namespace {
 
@@ -91,24 +92,8 @@ double SnapCorr(double c) {
 }
 
 void ApplyParameterLimits(State& s) {
-    if (s.power > 1000) s.power = 500;
-    if (s.pMode > 1) s.pMode = 0;
-    if (s.vThd > 950) s.vThd = 950;
-    if (s.vThd < 50) s.vThd = 50;
-    if (s.anaMode > 7) s.anaMode = 0;
-    if (s.polarity > 1) s.polarity = 1;
-    if (s.eMode > 4) s.eMode = 4;
-    if (s.tTol == 0) s.tTol = 1;
-    // ccdsubpixel is 0 until a hardware profile has been read: the full scale is unknown then,
-    // and limiting the edge window to it would collapse the user's window to 1..1.
-    if (s.ccdsubpixel != 0) {
-        if (s.eBeg > s.ccdsubpixel) s.eBeg = 1;
-        if (s.eEnd > s.ccdsubpixel) s.eEnd = s.ccdsubpixel;
-    }
-    if (s.eEnd == 0) s.eEnd = 1;
-    if (s.hwMode > 3) s.hwMode = 3;
-    if (s.average > 1024) s.average = 1024;
-    if (s.opMode > 1) s.opMode = 0;
+    for (const RecordWord& w : kParameterRecord)
+        s.*w.member = Limited(w.limit, s.*w.member, s.ccdsubpixel);
 }
 
 double GraphTop(const State& s, u16 top) {
@@ -116,11 +101,7 @@ double GraphTop(const State& s, u16 top) {
 }
 
 void CopyRunResult(State& s) {
-    u16* const words[PNUM] = {&s.Ledge,   &s.Redge,    &s.Mvalue, &s.tVal,     &s.tol,    &s.pix1,
-                              &s.edcnt,   &s.mvstart,  &s.mvend,  &s.peakD,    &s.anaMax, &s.anaMin,
-                              &s.leftMax, &s.rightMax, &s.in0,    &s.rightMaxX};
-    for (int i = 0; i < PNUM; ++i)
-        *words[i] = s.pp[i];
+    StoreRecord(kAnswerRecord, s.pp, s);
 }
 
 BarGraphDrawing ComputeBarGraph(const State& s) {
@@ -138,6 +119,8 @@ RawGroup ComputeRawGroup(const State& s) {
     g.upper = tVal + tol;
     g.lower = tVal - tol;
     if (g.upper > top) g.upper = top;
+    // Kept: the band's floor below 1 goes to 0, the zoom's bottom below 1 to 1 (below), as the
+    // strip chart has always drawn them: people compare its pictures across versions.
     if (g.lower < 1) g.lower = 0;
     g.setpoint = tVal;
     g.measured = mvalue;

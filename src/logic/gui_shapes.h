@@ -4,8 +4,8 @@
 
 #include "state.h"
 
-// The parameter limits, in the order the panel refresh applies them. The edge window is limited to
-// the sub-pixel full scale only once a hardware profile has set it (ccdsubpixel above 0).
+// The parameter limits of the record table (records.h). The edge window is limited to the
+// sub-pixel full scale only once a hardware profile has set it (ccdsubpixel above 0).
 void ApplyParameterLimits(State& s);
 // The correction factor between the panel's double and its 1/1024 fixed point (truncating).
 u16 CorrToFixed(double c);

@@ -1,6 +1,6 @@
 #include "plant_payloads.h"
 
-#include "parameter_record.h"
+#include "records.h"
 #include "workbench_csv.h"
 
 namespace {
@@ -37,7 +37,7 @@ std::string Head(std::int64_t utcMs) {
 std::string NamedWords(const RecordWords& words) {
     std::string out = "{";
     for (int i = 0; i < PNUM; ++i)
-        out += (i ? "," : "") + Member(kRecordWordKeys[static_cast<std::size_t>(i)],
+        out += (i ? "," : "") + Member(kParameterRecord[static_cast<std::size_t>(i)].name,
                                        std::to_string(words[static_cast<std::size_t>(i)]));
     return out + "}";
 }
@@ -58,9 +58,8 @@ std::string IdentityObject(const PlantIdentity& id) {
 std::string MeasurementMembers(const PlantMeasurement& m) {
     std::string out =
         Member("cycle", std::to_string(m.cycle)) + "," + Member("utc", Quoted(IsoUtc(m.utcMs)));
-    const auto& names = ResultWordNames();
-    for (std::size_t i = 0; i < names.size(); ++i)
-        out += "," + Member(names[i], std::to_string(m.words[i]));
+    for (std::size_t i = 0; i < kAnswerRecord.size(); ++i)
+        out += "," + Member(kAnswerRecord[i].name, std::to_string(m.words[i]));
     return out + "," + Member("setpoint", Number(m.setpoint)) + "," +
            Member("tolerance", Number(m.tolerance)) + "," +
            Member("inTolerance", m.inTolerance ? "true" : "false");
@@ -107,7 +106,8 @@ std::string EventPayload(const PlantEvent& e) {
         const bool known = c.word >= 0 && c.word < PNUM;
         out +=
             std::string(i ? "," : "") + "{" + Member("word", std::to_string(c.word)) + "," +
-            Member("name", Quoted(known ? kRecordWordKeys[static_cast<std::size_t>(c.word)] : "")) +
+            Member("name",
+                   Quoted(known ? kParameterRecord[static_cast<std::size_t>(c.word)].name : "")) +
             "," + Member("before", Number(c.before)) + "," + Member("after", Number(c.after)) + "}";
     }
     return out + "]}";

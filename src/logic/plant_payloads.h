@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "record_diff.h"
+#include "records.h"
 #include "state.h"
 
 inline constexpr int kPlantSchema = 1;

@@ -47,8 +47,7 @@ void PlantPublisher::Measured(const State& s) {
     PlantMeasurement m;
     m.cycle = ++cycle_;
     m.utcMs = hooks_.utcNow();
-    m.words = {s.Ledge, s.Redge, s.Mvalue, s.tVal,   s.tol,     s.pix1,     s.edcnt, s.mvstart,
-               s.mvend, s.peakD, s.anaMax, s.anaMin, s.leftMax, s.rightMax, s.in0,   s.rightMaxX};
+    m.words = RecordOf(kAnswerRecord, s);
     m.setpoint = s.tVal;
     m.tolerance = s.tTol;
     m.inTolerance = hooks_.inTolerance(s);

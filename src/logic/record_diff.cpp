@@ -1,14 +1,6 @@
 // Record comparison and its texts.
 #include "record_diff.h"
 
-// As the panel labels the controls, so that a row is found at a glance.
-const std::array<const char*, PNUM> kRecordWordNames = {
-    "Power",          "Power mode", "Video threshold", "Analogue output mode",
-    "Polarity",       "Edge mode",  "Left edge limit", "Right edge limit",
-    "Setpoint value", "Tolerance",  "Operating mode",  "Hardware mode",
-    "Word 12",        "Word 13",    "Averaging",       "Correction factor (x1024)",
-};
-
 WordMask DifferingWords(const RecordWords& a, const RecordWords& b) {
     WordMask differ;
     for (int i = 0; i < PNUM; ++i)
@@ -56,7 +48,7 @@ CompareGrid BuildCompareTable(const CompareInput& in) {
         };
         const bool eepromFromRam = in.ram && in.eeprom && (*in.ram)[i] != (*in.eeprom)[i];
         std::vector<CompareCell> row = {
-            {kRecordWordNames[i], false},
+            {kParameterRecord[static_cast<std::size_t>(i)].label, false},
             Cell(panel, i, false),
             Cell(in.ram, i, fromPanel(in.ram)),
             Cell(in.eeprom, i, fromPanel(in.eeprom) || eepromFromRam),

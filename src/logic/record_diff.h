@@ -8,13 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "state.h"
+#include "records.h"
 
-using RecordWords = std::array<u16, PNUM>;
 using WordMask = std::bitset<PNUM>;
-
-// The name of each record word, in wire order.
-extern const std::array<const char*, PNUM> kRecordWordNames;
 
 // The words in which `a` and `b` differ.
 WordMask DifferingWords(const RecordWords& a, const RecordWords& b);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "records.h"
+
 namespace {
 
 constexpr const char* kEol = "\r\n";
@@ -64,13 +66,6 @@ std::string CompactUtc(std::int64_t utcMs) {
     return text;
 }
 
-const std::array<const char*, PNUM>& ResultWordNames() {
-    static constexpr std::array<const char*, PNUM> kNames = {
-        "Ledge", "Redge", "Mvalue", "tVal",   "tol",     "pix1",     "edcnt", "mvstart",
-        "mvend", "peakD", "anaMax", "anaMin", "leftMax", "rightMax", "in0",   "rightMaxX"};
-    return kNames;
-}
-
 std::string CommentBlock(const RecordingHeader& h) {
     std::string out = "# " + Printable(h.title) + kEol;
     out += "# started " + IsoUtc(h.utcMs) + kEol;
@@ -84,8 +79,8 @@ std::string CommentBlock(const RecordingHeader& h) {
 
 std::string MeasurementColumns() {
     std::string out = "cycle,utc,seconds";
-    for (const char* name : ResultWordNames())
-        out += std::string(",") + name;
+    for (const RecordWord& w : kAnswerRecord)
+        out += std::string(",") + w.name;
     return out + ",setpoint,tolerance" + kEol;
 }
 

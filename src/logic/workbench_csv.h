@@ -32,9 +32,6 @@ std::string IsoUtc(std::int64_t utcMs);
 // "20261207-001502", for file names.
 std::string CompactUtc(std::int64_t utcMs);
 
-// The names of the 16 result words of a measurement answer, in word order.
-const std::array<const char*, PNUM>& ResultWordNames();
-
 // The comment block: every line starts with "# "; control characters in the texts become spaces,
 // so a sensor's text can never break a line.
 std::string CommentBlock(const RecordingHeader& h);

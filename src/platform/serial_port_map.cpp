@@ -59,12 +59,12 @@ bool Present(const std::string& device) {
 #endif
 }
 
-std::string Label(int port, const std::string& device) {
-    const std::string shown = device == kSimulatedDevice ? "Simulated sensor" : device;
-    return "COM" + std::to_string(port) + "  " + shown;
-}
-
 }  // namespace
+
+std::string PortLabel(int number, const std::string& device) {
+    return "COM" + std::to_string(number) + "  " +
+           (device == kSimulatedDevice ? kSimulatedLabel : device);
+}
 
 std::string WindowsPortPath(int port) {
     return port >= 1 ? "\\\\.\\COM" + std::to_string(port) : std::string();
@@ -121,9 +121,9 @@ std::vector<PortEntry> ListSerialPorts() {
     for (const auto& [number, device] : byNumber) {
         const auto known = descriptions.find(device);
         const std::string description = known == descriptions.end() ? "" : known->second;
-        entries.push_back({number, device, Label(number, device), description});
+        entries.push_back({number, device, PortLabel(number, device), description});
     }
-    entries.push_back({kSimulatedPort, kSimulatedDevice, "Simulated sensor"});
+    entries.push_back({kSimulatedPort, kSimulatedDevice, kSimulatedLabel});
     return entries;
 }
 

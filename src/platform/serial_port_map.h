@@ -9,7 +9,6 @@
 
 namespace platform {
 
-inline constexpr const char* kSimulatedDevice = "sim";
 inline constexpr int kListedEnvironmentPorts = 16;  // TAVRIX_COM1..16 appear in port lists
 
 // Windows port names: port n is "COMn". Windows opens COM1..COM9 by that name, COM10 and above

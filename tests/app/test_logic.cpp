@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "arrayops.h"
+#include "com232_codec.h"
 #include "gui_shapes.h"
 #include "record_diff.h"
+#include "records.h"
 
 namespace {
 
@@ -49,17 +51,36 @@ State BarState() {
     return s;
 }
 
-// The answer's words in wire order, read back by name: a swapped pair shows in the displays.
-TEST(RunResult, WordsLandInTheirNamedMembers) {
+// Both records in wire order, written out here by hand: a swapped pair in the tables would show in
+// the displays, the files, the CSV columns and the command line at once.
+TEST(Records, BothTablesFollowTheWireLayoutByName) {
     State s;
     for (int i = 0; i < PNUM; ++i)
         s.pp[i] = static_cast<u16>(100 + i);
     CopyRunResult(s);
-    const std::vector<u16> named = {s.Ledge,   s.Redge,    s.Mvalue, s.tVal,     s.tol,    s.pix1,
-                                    s.edcnt,   s.mvstart,  s.mvend,  s.peakD,    s.anaMax, s.anaMin,
-                                    s.leftMax, s.rightMax, s.in0,    s.rightMaxX};
-    for (int i = 0; i < PNUM; ++i)
-        EXPECT_EQ(named[i], 100 + i) << "word " << i;
+    const std::vector<u16> answer = {
+        s.Ledge, s.Redge, s.Mvalue, s.tVal,   s.tol,     s.pix1,     s.edcnt, s.mvstart,
+        s.mvend, s.peakD, s.anaMax, s.anaMin, s.leftMax, s.rightMax, s.in0,   s.rightMaxX};
+    CopyPPtoVars(s);
+    const std::vector<u16> parameters = {
+        s.power, s.pMode, s.vThd,   s.anaMode, s.polarity, s.eMode,  s.eBeg,    s.eEnd,
+        s.tVal,  s.tTol,  s.opMode, s.hwMode,  s.para12,   s.para13, s.average, s.corrX1024};
+    const char* answerNames[PNUM] = {
+        "Ledge", "Redge", "Mvalue", "tVal",   "tol",     "pix1",     "edcnt", "mvstart",
+        "mvend", "peakD", "anaMax", "anaMin", "leftMax", "rightMax", "in0",   "rightMaxX"};
+    const char* parameterNames[PNUM] = {
+        "power", "pMode", "vThd",   "anaMode", "polarity", "eMode",  "eBeg",    "eEnd",
+        "tVal",  "tTol",  "opMode", "hwMode",  "para12",   "para13", "average", "corrX1024"};
+    for (int i = 0; i < PNUM; ++i) {
+        const auto k = static_cast<std::size_t>(i);
+        EXPECT_EQ(answer[k], 100 + i) << "answer word " << i;
+        EXPECT_EQ(parameters[k], 100 + i) << "parameter word " << i;
+        EXPECT_STREQ(kAnswerRecord[k].name, answerNames[i]);
+        EXPECT_STREQ(kParameterRecord[k].name, parameterNames[i]);
+    }
+    EXPECT_EQ(RangeText(kParameterRecord[2].limit, 0), "50..950");
+    EXPECT_EQ(RangeText(kParameterRecord[7].limit, 0), "1..scale");
+    EXPECT_EQ(RangeText(kParameterRecord[7].limit, 4096), "1..4096");
 }
 
 TEST(BarGraph, MeasuredPositionByEdgeModeAndClamps) {

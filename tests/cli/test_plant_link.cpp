@@ -8,7 +8,7 @@
 #include "child_process.h"
 #include "plant_payloads.h"
 #include "pty_server.h"
-#include "workbench_csv.h"
+#include "records.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ TEST_F(PlantLinkTest, SubscriberGetsTheSensorsAnswersInOrderAndTheWillAfterAKill
         ASSERT_EQ(JsonNumber(line, "cycle"), ++cycle) << line;
         EXPECT_EQ(JsonNumber(line, "schema"), 1);
         for (std::size_t i = 0; i < words.size(); ++i)
-            ASSERT_EQ(JsonNumber(line, ResultWordNames()[i]), words[i]) << i << ": " << line;
+            ASSERT_EQ(JsonNumber(line, kAnswerRecord[i].name), words[i]) << i << ": " << line;
     }
     const std::string sub_text = ReadText(Path("sub"));
     EXPECT_NE(sub_text.find("\"link\":\"answering\",\"identity\":{\"port\":\"" +

@@ -4,6 +4,7 @@
 
 #include "graph_widget.h"
 #include "panel_ids.h"
+#include "plot_probe.h"
 #include "strip_chart.h"
 #include "ui_test_support.h"
 
@@ -32,21 +33,12 @@ bool White(const QColor& c) {
 }
 
 QImage Drawn(QCustomPlot* plot) {
-    plot->replot(QCustomPlot::rpImmediateRefresh);
-    return plot->grab().toImage();
+    return testsupport::DrawnPlot(plot);
 }
 
-// Lines are thin and may be antialiased: a match among the pixels around the point counts.
 bool Near(const QImage& image, QCustomPlot* plot, double x, double y, Colour colour,
           int reach = 1) {
-    const qreal ratio = image.devicePixelRatio();
-    const int px = qRound(plot->xAxis->coordToPixel(x) * ratio);
-    const int py = qRound(plot->yAxis->coordToPixel(y) * ratio);
-    reach *= qCeil(ratio);
-    for (int dx = -reach; dx <= reach; ++dx)
-        for (int dy = -reach; dy <= reach; ++dy)
-            if (colour(image.pixelColor(px + dx, py + dy))) return true;
-    return false;
+    return testsupport::ColourNear(image, plot, x, y, colour, reach);
 }
 
 class GraphTest : public test::FixturePanel {};

@@ -140,12 +140,30 @@ Outcome FaultTest::Perform(const Row& row) {
     toolkitWarnings = 0;
     if (observer) observer->ExchangeStarts();
     const double start = Now();
-    static const int kControls[] = {0,          ui::BTNGet,   ui::ButtonTeach, ui::ButtonReset,
-                                    ui::BTNRun, ui::BTNVideo, ui::BTNSend};
-    if (row.exchange == Exchange::StartUp)
-        StartProgram();
-    else
-        Click(kControls[static_cast<int>(row.exchange)]);  // loops run inside the click
+    // The exchange functions the buttons forward to, called directly for their outcome.
+    switch (row.exchange) {
+        case Exchange::StartUp:
+            StartProgram();
+            break;
+        case Exchange::Get:
+            o.exchange = PushGET(p(), p().target);
+            break;
+        case Exchange::Teach:
+            o.exchange = PushTEACH(p());
+            break;
+        case Exchange::Reset:
+            o.exchange = PushRESET(p());
+            break;
+        case Exchange::Run:
+            o.exchange = PushRUN(p());
+            break;
+        case Exchange::Video:
+            o.exchange = PushVIDEO(p());
+            break;
+        case Exchange::Send:
+            o.exchange = PushSEND(p(), p().target);
+            break;
+    }
     o.seconds = Now() - start;
     if (observer) observer->ExchangeEnded();
     o.longestGap = std::max(o.longestGap, Now() - lastTick);
@@ -153,8 +171,28 @@ Outcome FaultTest::Perform(const Row& row) {
     return o;
 }
 
+namespace {
+
+// The outcome says what the status line says: an exchange answered exactly when its success text
+// shows; a loop ended by a fault shows the loop's time-out, one ended by the user nothing.
+void ExpectOutcomeAgrees(const Row& row, const Outcome& o) {
+    if (row.exchange == Exchange::StartUp || Nested(row.during)) return;
+    const bool loop = row.exchange == Exchange::Run || row.exchange == Exchange::Video;
+    if (loop) {
+        const bool faulted = o.exchange != ExchangeOutcome::Stopped;
+        EXPECT_EQ(faulted, o.status == kLoopTimeout) << OutcomeName(o.exchange);
+        EXPECT_NE(o.exchange, ExchangeOutcome::Answered);
+        return;
+    }
+    const bool success = o.status == kRecordRead || o.status == kLineOk || o.status == kResetOk;
+    EXPECT_EQ(o.exchange == ExchangeOutcome::Answered, success) << OutcomeName(o.exchange);
+}
+
+}  // namespace
+
 void FaultTest::Verify(const Row& row, const Outcome& o) {
     EXPECT_TRUE(StatusMatches(row.status, o.status)) << "status \"" << o.status << "\"";
+    ExpectOutcomeAgrees(row, o);
     EXPECT_GE(o.seconds, row.minSeconds);
     EXPECT_LE(o.seconds, row.maxSeconds);
     EXPECT_EQ(o.acted, row.during != During::Nothing) << "the action came too late";

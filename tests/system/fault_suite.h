@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "exchange_outcome.h"
 #include "harness.h"
 
 namespace systest::faults {
@@ -39,6 +40,7 @@ inline constexpr const char* kBoard400 = "--baud 19200 --board 400";
 
 struct Outcome {
     std::string status;
+    ExchangeOutcome exchange = ExchangeOutcome::NotOpen;  // what the exchange function returned
     double seconds = 0, longestGap = 0;
     bool acted = false;
 };

@@ -5,6 +5,7 @@
 #include "gui.h"
 #include "harness.h"
 #include "panel_ids.h"
+#include "plot_probe.h"
 
 namespace systest {
 namespace {
@@ -22,24 +23,11 @@ class Display : public ProgramTest {
 
     QImage Drawn(int id) {
         engine_->SetCtrlAttribute(p().pHandle, id, platform::ATTR_VISIBLE, 1);
-        Plot(id)->replot(QCustomPlot::rpImmediateRefresh);
-        return Plot(id)->grab().toImage();
+        return testsupport::DrawnPlot(Plot(id));
     }
 
-    // Whether a pixel within `reach` of (x, y) has the colour's hue (lines are smoothed).
     bool ColourNear(const QImage& image, int id, double x, double y, QColor want, int reach = 2) {
-        const QPointF at(Plot(id)->xAxis->coordToPixel(x), Plot(id)->yAxis->coordToPixel(y));
-        const QPoint centre = (at * image.devicePixelRatio()).toPoint();
-        const int top = std::max({want.red(), want.green(), want.blue()});
-        auto fits = [top](int got, int w) { return w == top ? got >= top * 3 / 4 : got < 128; };
-        for (int dx = -reach; dx <= reach; ++dx)
-            for (int dy = -reach; dy <= reach; ++dy) {
-                const QColor c = image.pixelColor(centre + QPoint(dx, dy));
-                if (fits(c.red(), want.red()) && fits(c.green(), want.green()) &&
-                    fits(c.blue(), want.blue()))
-                    return true;
-            }
-        return false;
+        return testsupport::ColourNear(image, Plot(id), x, y, testsupport::HueOf(want), reach);
     }
 };
 

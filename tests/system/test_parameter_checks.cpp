@@ -10,7 +10,7 @@
 #include "harness.h"
 #include "options.h"
 #include "panel_ids.h"
-#include "parameter_record.h"
+#include "records.h"
 
 namespace systest {
 namespace {

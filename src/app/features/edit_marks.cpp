@@ -5,7 +5,7 @@
 #include "compare.h"
 #include "gui.h"
 #include "panel_ids.h"
-#include "parameter_record.h"
+#include "records.h"
 #include "workbench.h"
 
 using namespace platform;

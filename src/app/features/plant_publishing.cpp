@@ -9,11 +9,13 @@
 #include "workbench.h"
 
 struct PlantPublishing {
+    Program& program;
     platform::PlantLink link;
     PlantPublisher publisher;
 
-    explicit PlantPublishing(const std::string& id)
-        : publisher({Env("TAVRIX_MQTT_ROOT", "tavrix"), id, 0, 0},
+    PlantPublishing(Program& p, const std::string& id)
+        : program(p),
+          publisher({Env("TAVRIX_MQTT_ROOT", "tavrix"), id, 0, 0},
                     {[this](PlantMessage m) {
                          link.Publish(m.topic, std::move(m.payload), m.qos, m.retain);
                      },
@@ -56,6 +58,7 @@ PlantPublishing* Of(Program& p) {
 }  // namespace
 
 void PlantPublishingCloser::operator()(PlantPublishing* p) const {
+    p->program.listeners.Remove(&p->publisher);
     p->publisher.PublishState("offline", std::nullopt);
     p->link.Stop(kGoodbyeSeconds);
     delete p;
@@ -72,7 +75,7 @@ bool StartPlantPublishing(Program& p) {
         return false;
     }
     auto publishing = PlantPublishingPtr(
-        new PlantPublishing(PlantPublishing::Env("TAVRIX_MQTT_SENSOR_ID", PortName(p).c_str())));
+        new PlantPublishing(p, PlantPublishing::Env("TAVRIX_MQTT_SENSOR_ID", PortName(p).c_str())));
     platform::PlantLinkSettings s;
     s.host = address->host, s.port = address->port, s.tls = address->tls;
     s.caFile = PlantPublishing::Env("TAVRIX_MQTT_CAFILE");
@@ -91,6 +94,7 @@ bool StartPlantPublishing(Program& p) {
     publishing->publisher.PublishParameters(at.pp, std::nullopt);
     SetStatus(p, "Publishing to plant: " + publishing->publisher.Topic("") + " on " +
                      address->host + ":" + std::to_string(address->port));
+    p.listeners.Add(&publishing->publisher);
     p.workbench->plant = std::move(publishing);
     return true;
 }
@@ -99,12 +103,4 @@ void StopPlantPublishing(Program& p) {
     if (!Of(p)) return;
     p.workbench->plant.reset();
     SetStatus(p, "Publish to plant ended");
-}
-
-void PlantMeasured(Program& p) {
-    if (PlantPublishing* plant = Of(p)) plant->publisher.Measured(p);
-}
-
-void PlantLoopEnded(Program& p) {
-    if (PlantPublishing* plant = Of(p)) plant->publisher.Flush();
 }

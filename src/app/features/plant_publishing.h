@@ -1,5 +1,5 @@
-// The workbench's "Publish to plant" toggle: while it is on, the window's Run and Video loops
-// publish what tavrix-cli monitor publishes (measurement, state, parameters) to the plant's MQTT
+// The workbench's "Publish to plant" toggle: while it is on, a measurement listener publishes the
+// window's Run and Video loops as tavrix-cli monitor publishes (measurement, state, parameters) to the plant's MQTT
 // broker. The broker is named in the environment, as for a service: TAVRIX_MQTT_URL
 // (mqtt://HOST[:PORT] or mqtts://...), and optionally TAVRIX_MQTT_SENSOR_ID (default: the port's
 // name), TAVRIX_MQTT_ROOT (default tavrix), TAVRIX_MQTT_CAFILE, TAVRIX_MQTT_USER and
@@ -12,14 +12,10 @@ struct Program;
 
 struct PlantPublishing;
 struct PlantPublishingCloser {
-    void operator()(PlantPublishing* p) const;  // says goodbye: state goes offline
+    void operator()(PlantPublishing* p) const;  // leaves the listeners; state goes offline
 };
 using PlantPublishingPtr = std::unique_ptr<PlantPublishing, PlantPublishingCloser>;
 
 // Starts publishing; the status line says where to, or why not (then false).
 bool StartPlantPublishing(Program& p);
 void StopPlantPublishing(Program& p);
-
-// --- Hooks, from the workbench's own ----------------------------------------------------------
-void PlantMeasured(Program& p);   // only queues the message: never waits on the network
-void PlantLoopEnded(Program& p);  // sends a batch begun

@@ -83,8 +83,8 @@ std::string PortName(const PortEntry& entry) {
 
 void StartPortWatch(Program& p) {
     PortWatch& w = p.portWatch;
-    w.chosen = {p.com, p.rs.DeviceForPort(p.com), ""};
-    w.chosen.label = "COM" + std::to_string(p.com) + "  " + w.chosen.device;
+    const std::string device = p.rs.DeviceForPort(p.com);
+    w.chosen = {p.com, device, platform::PortLabel(p.com, device)};
     Look(p);
     ShowList(p);
     p.rs.WatchPorts(OnPortListChanged, &p);

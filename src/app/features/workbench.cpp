@@ -10,11 +10,6 @@ using platform::WorkbenchAction;
 
 namespace {
 
-std::array<u16, PNUM> ResultWords(const State& s) {
-    return {s.Ledge, s.Redge, s.Mvalue, s.tVal,   s.tol,     s.pix1,     s.edcnt, s.mvstart,
-            s.mvend, s.peakD, s.anaMax, s.anaMin, s.leftMax, s.rightMax, s.in0,   s.rightMaxX};
-}
-
 std::string Number(const char* format, double value) {
     char text[32];
     std::snprintf(text, sizeof text, format, value);
@@ -91,15 +86,17 @@ void OnAction(void* data, WorkbenchAction action, const std::string& file) {
 
 }  // namespace
 
-Workbench::Workbench(Program& p) : panel(p.rt, p.pHandle, OnAction, &p) {}
+Workbench::Workbench(Program& p) : program(p), panel(p.rt, p.pHandle, OnAction, &p) {}
 
 void WorkbenchCloser::operator()(Workbench* w) const {
+    w->program.listeners.Remove(w);
     w->recorder.Stop(0);
     delete w;
 }
 
 void OpenWorkbench(Program& p) {
     p.workbench.reset(new Workbench(p));
+    p.listeners.Add(p.workbench.get());
     Show(*p.workbench, 0);
     p.workbench->panel.SizeColumns(
         {"Right, last 100", "65535", "65535.00", "65535.00", "65535", "65535", "65535"});
@@ -122,7 +119,7 @@ void WorkbenchMeasurement(Program& p) {
     row.cycle = ++w.cycles;
     row.utcMs = platform::UtcMilliseconds();
     row.seconds = now - w.loopStart;
-    row.words = ResultWords(p);
+    row.words = RecordOf(kAnswerRecord, p);
     row.setpoint = p.tVal, row.tolerance = p.tTol;
     w.stats.Add({p.Mvalue, p.Ledge, p.Redge}, now);
     if (w.recorder.On()) {
@@ -131,7 +128,6 @@ void WorkbenchMeasurement(Program& p) {
         w.recorded.seconds = now - w.recordStart;
         EndRecordingOnFailure(p, w.recorder.AddMeasurement(MeasurementLine(w.recorded), now));
     }
-    PlantMeasured(p);
     if (now - w.shownAt >= Workbench::kShowSeconds) Show(w, now);
 }
 
@@ -150,5 +146,4 @@ void WorkbenchLoopEnds(Program& p) {
     const double now = p.rt.Timer();
     Show(w, now);
     EndRecordingOnFailure(p, w.recorder.Flush(now));
-    PlantLoopEnded(p);
 }

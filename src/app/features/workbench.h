@@ -3,8 +3,7 @@
 // edges, over the strip chart's window and since the loop began), recording every measurement to
 // CSV, publishing them to the plant's broker, and export of the graphs and the latest measurements.
 //
-// The loops hand their data on with one call each (the hooks below); they do nothing while no
-// workbench is open. The figures are shown every kShowSeconds (readable, and the panel's repaints
+// It follows the loops as a measurement listener, registered when it opens. The figures are shown every kShowSeconds (readable, and the panel's repaints
 // stay cheap) and once more when a loop ends.
 #pragma once
 
@@ -19,11 +18,23 @@
 #include "workbench_panel.h"
 #include "workbench_stats.h"
 
-struct Workbench {
+// --- What the workbench does as the loops go ----------------------------------------------------
+void WorkbenchLoopBegins(Program& p);   // the figures start afresh
+void WorkbenchMeasurement(Program& p);  // after the answer was copied into the result variables
+void WorkbenchLineImage(Program& p);    // after the Video cycle's line image was read
+void WorkbenchLoopEnds(Program& p);     // the final figures stay shown; recorded rows are written
+
+struct Workbench : MeasurementListener {
     static constexpr double kShowSeconds = 0.5;
     static constexpr int kLatest = 100;  // the strip chart's window
 
     explicit Workbench(Program& p);
+    void LoopBegan(const State&, LoopKind) override { WorkbenchLoopBegins(program); }
+    void Measured(const State&) override { WorkbenchMeasurement(program); }
+    void LineImage(const State&) override { WorkbenchLineImage(program); }
+    void LoopEnded(const State&, ExchangeOutcome) override { WorkbenchLoopEnds(program); }
+
+    Program& program;
 
     platform::WorkbenchPanel panel;
     LoopStats stats;
@@ -37,14 +48,9 @@ struct Workbench {
     PlantPublishingPtr plant;   // while "Publish to plant" is on
 };
 
-// Adds the side panel to the main panel; once, at start-up, after the panel is loaded.
+// Adds the side panel to the main panel and registers it as a measurement listener; once, at
+// start-up, after the panel is loaded.
 void OpenWorkbench(Program& p);
-
-// --- Hooks of the loops -------------------------------------------------------------------------
-void WorkbenchLoopBegins(Program& p);   // the figures start afresh
-void WorkbenchMeasurement(Program& p);  // after the answer was copied into the result variables
-void WorkbenchLineImage(Program& p);    // after the Video cycle's line image was read
-void WorkbenchLoopEnds(Program& p);     // the final figures stay shown; recorded rows are written
 
 // --- Recording ----------------------------------------------------------------------------------
 // Starts recording to `path` (replacing that file); rows follow while a loop runs. Says so in the

@@ -28,6 +28,12 @@ enum ComResult : int {
 using ComCallback = void (*)(int port, int eventMask, void* callbackData);
 using PortListCallback = void (*)(void* callbackData);
 
+// The built-in simulated sensor: its device key and how lists show it.
+inline constexpr const char* kSimulatedDevice = "sim";
+inline constexpr const char* kSimulatedLabel = "Simulated sensor";
+// A port list's text for a port: "COM1  /dev/ttyUSB0", "COM3  Simulated sensor".
+std::string PortLabel(int number, const std::string& device);
+
 struct PortEntry {
     int number;          // port number for OpenComConfig
     std::string device;  // device path or "sim"
