@@ -3,9 +3,11 @@
 // cycle rate against the serial line's limit, CPU, drawing time, and resident memory and
 // descriptors over a long unpaced run and a Video soak.
 //
-// Usage: bench_acquisition [--quick] [--paced-only|--unpaced-only|--workbench-only]
+// Usage: bench_acquisition [--quick] [--paced-only|--clock-only|--unpaced-only|--workbench-only]
 //   --quick          short runs (3 s paced, 10,000 unpaced Run and 200 Video cycles): a smoke test
 //   --paced-only     only the loops on the line paced at 19200 baud (20 s each)
+//   --clock-only     only Run against a sensor whose clock runs 5 % fast, exact and 5 % slow and
+//                    that answers at once, on the pseudo-terminal (20 s each)
 //   --unpaced-only   only the unpaced loops: 100,000 Run cycles, then a 2,000-cycle Video soak
 //   --workbench-only only Run with the workbench closed, with its figures shown, and recording
 //                    (paced for 20 s and unpaced for 100,000 cycles each)
@@ -20,6 +22,7 @@
 #include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -48,8 +51,8 @@ enum class Line { Pty, InProcess };
 // One program with its sensor, started as the tool starts.
 class Rig {
   public:
-    // The program takes an answer only once a request and an answer can have crossed the line at
-    // the speed it knows: an unpaced sensor must be the built-in one, whose pace it knows.
+    // The unpaced loops run on the built-in line, as they always have: their figures stay
+    // comparable.
     Rig(int board, long baud, Line line = Line::Pty) {
         if (line == Line::InProcess || baud == kUnpaced) {
             const std::string options =
@@ -214,12 +217,12 @@ Footprint TakeFootprint(const std::string& when) {
 
 // What the paced line itself allows here: a bare client that sends the next measurement request
 // as soon as the last answer byte is read, without any drawing. The program cannot beat it.
-Figures BareLine(double seconds) {
+Figures BareLine(double seconds, long baud = kPaced) {
     sim::ServerOptions options;
-    options.baud = kPaced;
+    options.baud = baud;
     sim::PtyServer sensor({}, options);
     Figures f;
-    f.name = "bare client (reference), 19200 baud";
+    f.name = "bare client (reference), " + std::to_string(baud) + " baud";
     f.limitHz = kRunLimitHz;
     if (!sensor.Start()) return f;
     const int fd = ::open(sensor.slavePath().c_str(), O_RDWR | O_NOCTTY);
@@ -273,6 +276,31 @@ void PacedRates(double seconds) {
                                seconds, kRunLimitHz));
         rows.push_back(Measure(rig, "Video board 0, 19200 baud, in-process line", ui::BTNVideo,
                                kUnbounded, seconds, kVideo64LimitHz));
+    }
+    PrintRates(rows);
+}
+
+// Run against a sensor whose clock runs 5 % fast, exact and 5 % slow and that answers the moment
+// a request has arrived, each against its own limit: a request at 19200 baud and an answer at the
+// sensor's pace. The simulated sensor receives at its own pace too, so a fast one may beat it. A
+// bare client before each row shows what the line allows on this machine at the moment.
+void ClockRates(double seconds) {
+    constexpr long kUnbounded = 1L << 40;
+    struct Clock {
+        const char* name;
+        double factor;
+    };
+    const Clock clocks[] = {{"Run, sensor clock 5 % fast", 1.05},
+                            {"Run, sensor clock exact", 1.0},
+                            {"Run, sensor clock 5 % slow", 0.95}};
+    std::vector<Figures> rows;
+    for (const Clock& c : clocks) {
+        const double limit = 1.0 / (36.0 / 1920 + 36.0 / (1920 * c.factor));
+        const long baud = std::lround(kPaced * c.factor);
+        rows.push_back(BareLine(seconds / 4, baud));  // what this machine's line allows now
+        rows.back().limitHz = limit;
+        Rig rig(0, baud);
+        rows.push_back(Measure(rig, c.name, ui::BTNRun, kUnbounded, seconds, limit));
     }
     PrintRates(rows);
 }
@@ -344,21 +372,23 @@ void WorkbenchCost(const char* line, long baud, long cycles, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool quick = false, paced = true, unpaced = true, workbench = true;
+    bool quick = false, paced = true, clock = true, unpaced = true, workbench = true;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--quick") {
             quick = true;
         } else if (arg == "--paced-only") {
-            unpaced = workbench = false;
+            clock = unpaced = workbench = false;
+        } else if (arg == "--clock-only") {
+            paced = unpaced = workbench = false;
         } else if (arg == "--unpaced-only") {
-            paced = workbench = false;
+            paced = clock = workbench = false;
         } else if (arg == "--workbench-only") {
-            paced = unpaced = false;
+            paced = clock = unpaced = false;
         } else {
             std::fprintf(stderr,
                          "usage: bench_acquisition [--quick] "
-                         "[--paced-only|--unpaced-only|--workbench-only]\n");
+                         "[--paced-only|--clock-only|--unpaced-only|--workbench-only]\n");
             return 2;
         }
     }
@@ -369,7 +399,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (paced) PacedRates(quick ? 3.0 : 20.0);
-    if (paced && unpaced) std::printf("\n");
+    if (clock) {
+        if (paced) std::printf("\n");
+        ClockRates(quick ? 3.0 : 20.0);
+    }
+    if ((paced || clock) && unpaced) std::printf("\n");
     if (unpaced) UnpacedFootprint(quick ? 10000 : 100000, quick ? 200 : 2000);
     if (workbench) {
         constexpr long kUnbounded = 1L << 40;

@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     const PortChoice port{1, sensor->slavePath()};
     bool identified = true;
     const Figures inProcess = Measure(runs, [&] {
-        std::string why;
-        identified = session.Connect(port, why) && identified;
+        std::string why, warning;
+        identified = session.Connect(port, true, why, warning) && identified;
     });
     session.program().rs.CloseCom(port.number);  // the device is free for the processes
     int code = 0;

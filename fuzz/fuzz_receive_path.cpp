@@ -1,9 +1,9 @@
 // The receive path driven by an arbitrary byte stream in arbitrary chunks, around requests of
 // every kind. Each step of the input is one of: write a request (any code, framed or block), feed
 // a chunk of line bytes after a pause, or let the waiting exchanges look for their answers. Checks
-// the routing rules: an exchange takes only a frame with the sync word and its own echo that came
-// after its request and no sooner than the line allows; a frame is taken once, so no request is
-// sent twice for one answer; a frame that began before a block request is never cut by it.
+// the routing rules: an exchange takes only a frame with the sync word and its own echo (the line
+// check any frame) whose bytes were fed after its request was written; a frame is taken once, so
+// no request is sent twice for one answer.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -13,11 +13,10 @@
 
 namespace {
 
-constexpr double kCrossing = 0.0375;
-
 struct Waiting {
     bool active = false;
-    double sentAt = 0;
+    long ticket = 0;
+    long fedAt = 0;  // bytes fed before the request was written
 };
 
 void Check(bool ok) {
@@ -39,8 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         switch (op & 3) {
             case 0: {  // a request
                 const int code = 1 + arg % 11;
-                if (code == GET_DATA64 || (arg & 0x80)) router.ExpectBlock(arg & 1 ? 128 : 512);
-                waiting[code] = {true, now};
+                if (code == GET_DATA64 || (arg & 0x80)) {
+                    router.ExpectBlock(arg & 1 ? 128 : 512);
+                    break;
+                }
+                const long ticket = router.Mark(code, now, TIMEOUT, code == LINE_CHECK, arg & 0x40);
+                waiting[code] = {true, ticket, fed};
                 break;
             }
             case 1: {  // line bytes
@@ -54,10 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 for (int code = 1; code < 12; ++code) {
                     if (!waiting[code].active) continue;
                     FrameBytes f{};
-                    const double sent = waiting[code].sentAt;
-                    if (router.Take(code, sent, sent + kCrossing, f) != TakeResult::Taken) continue;
-                    Check(WordAt(f.data(), 0) == ANSWER_SYNC && WordAt(f.data(), 2) == code);
-                    Check(now >= sent + kCrossing);
+                    if (!router.Take(waiting[code].ticket, f)) continue;
+                    Check(code == LINE_CHECK ||
+                          (WordAt(f.data(), 0) == ANSWER_SYNC && WordAt(f.data(), 2) == code));
+                    Check(fed - waiting[code].fedAt >= FRAME_BYTES);
                     waiting[code].active = false;
                     ++taken;
                 }

@@ -1,8 +1,11 @@
 // Starts the tool on the built-in simulated sensor, runs Video for a few seconds and saves a
-// picture of the main panel: the README's screenshot. With --workbench it runs Run with recording
-// on (to a temporary file) instead: the README's picture of the measurement workbench.
-//   tavrix-screenshot [--workbench] OUTPUT.png
+// picture of the main window: the README's screenshot. With --workbench it runs Run with recording
+// on (to a temporary file) instead, with the workbench dock shown: the README's picture of the
+// measurement workbench. With --safe it sends an edit to RAM and leaves another unsent: the
+// picture of "A safe set-up".
+//   tavrix-screenshot [--workbench | --safe] OUTPUT.png
 #include <QApplication>
+#include <QDockWidget>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
@@ -10,6 +13,7 @@
 #include <string>
 
 #include "Tavrix-VarizA152.h"
+#include "edit_marks.h"
 #include "panel_ids.h"
 #include "workbench.h"
 
@@ -25,8 +29,9 @@ QWidget* MainPanel() {
 
 int main(int argc, char** argv) {
     const bool workbench = argc == 3 && std::string(argv[1]) == "--workbench";
-    if (argc != 2 && !workbench) {
-        std::fprintf(stderr, "usage: tavrix-screenshot [--workbench] OUTPUT.png\n");
+    const bool safe = argc == 3 && std::string(argv[1]) == "--safe";
+    if (argc != 2 && !workbench && !safe) {
+        std::fprintf(stderr, "usage: tavrix-screenshot [--workbench | --safe] OUTPUT.png\n");
         return 2;
     }
     const QString output = QString::fromLocal8Bit(argv[argc - 1]);
@@ -41,14 +46,24 @@ int main(int argc, char** argv) {
     bool saved = false;
     QTemporaryDir recordings;
     QTimer::singleShot(200, [&] {
+        if (safe) {
+            p.rt.SetCtrlVal(p.pHandle, ui::NUMPower, 700);
+            EditMarksValueChanged(p);
+            CC_BTNSend(p.pHandle, ui::BTNSend, platform::EVENT_LEFT_CLICK, &p, 0, 0);
+            p.rt.SetCtrlVal(p.pHandle, ui::NUMTVal, 600);
+            EditMarksValueChanged(p);
+            return;
+        }
         if (!workbench) {
             CC_BTNVideo(p.pHandle, ui::BTNVideo, platform::EVENT_COMMIT, &p, 0, 0);
             return;
         }
+        if (auto* dock = MainPanel()->findChild<QDockWidget*>(QStringLiteral("Workbench")))
+            dock->show();
         StartRecording(p, recordings.filePath(QStringLiteral("run.csv")).toStdString());
         CC_BTNRun(p.pHandle, ui::BTNRun, platform::EVENT_COMMIT, &p, 0, 0);
     });
-    QTimer::singleShot(4000, [&] {
+    QTimer::singleShot(safe ? 2000 : 4000, [&] {
         QWidget* panel = MainPanel();
         saved = panel != nullptr && panel->grab().save(output);
         p.stop_flag = 1;

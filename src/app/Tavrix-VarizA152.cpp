@@ -1,10 +1,13 @@
 #include "Tavrix-VarizA152.h"
 
+#include "close_guard.h"
 #include "com232.h"
 #include "edit_marks.h"
 #include "gui.h"
 #include "logo.h"
 #include "panel_ids.h"
+#include "sensor_view.h"
+#include "tolerance_lamp.h"
 #include "workbench.h"
 
 using namespace platform;
@@ -88,15 +91,20 @@ int StartProgram(Program& p) {
     p.proj_dir = p.rt.GetProjectDir();
     InstallCallbacks(p);
     OpenWorkbench(p);
+    OpenToleranceLamp(p);
     InitVars(p);
     OpenEditMarks(p);
+    OpenSensorView(p);
     FillPortList(p);
     InitRS232(p, p.com);
+    GuardSessionEnd(p);
+    OfferRecovery(p);
     p.rt.DisplayPanel(p.pHandle);
     return 0;
 }
 
 void EndProgram(Program& p) {
+    StopGuardingSessionEnd();
     StopPortWatch(p);
     p.rs.CloseCom(p.com);
     p.rt.DiscardPanel(p.pHandle);
@@ -116,10 +124,7 @@ int WinMain(void* /*hInstance*/, void* /*hPrevInstance*/, char* /*lpszCmdLine*/,
 
 int CC_PANEL(int /*panel*/, int event, void* callbackData, int, int) {
     if (event != EVENT_CLOSE) return 0;
-    Program& p = ProgramOf(callbackData);
-    p.stop_flag = 1;
-    p.rs.CloseCom(p.com);
-    p.rt.QuitUserInterface(0);
+    RequestClose(ProgramOf(callbackData));
     return 0;
 }
 

@@ -2,20 +2,21 @@
 #include "Tavrix-VarizA152.h"
 #include "com232.h"
 #include "gui.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
 int CC_BTNRun(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
-    if (!p.loopRunning) PushRUN(p);  // never a loop inside another
+    if (!p.loopRunning) SensorOutcome(p, PushRUN(p));  // never a loop inside another
     return 0;
 }
 
 int CC_BTNVideo(int, int, int event, void* callbackData, int, int) {
     if (event != EVENT_COMMIT) return 0;
     Program& p = ProgramOf(callbackData);
-    if (!p.loopRunning) PushVIDEO(p);
+    if (!p.loopRunning) SensorOutcome(p, PushVIDEO(p));
     return 0;
 }
 

@@ -7,9 +7,8 @@
 // a text in the status line.
 //
 // Answers reach only the exchange that asked: the receive callback files every frame in the
-// router by its echo code, and an exchange takes a frame that begins with the answer sync word,
-// echoes its own request code and completed no sooner after the request than a request and an
-// answer can cross the line. pp and the state change only when an exchange takes its own answer.
+// router, which gives each frame to the request it answers by the order of writes and arrivals
+// (see com232_router.h); repeated and late answers are dropped and shown in the status line. pp and the state change only when an exchange takes its own answer.
 // Requests always leave whole: nothing flushes output that has begun to leave.
 #pragma once
 
@@ -62,27 +61,45 @@ int SubpixelFactor(u16 ccdsubpixel);
 // --- The one request writer and the answer waits ---
 struct SentRequest {
     int code = 0;
-    double sentAt = 0;    // when the request had been written
-    double earliest = 0;  // the soonest its answer can have crossed the line
+    long ticket = 0;     // the router's mark of this request in the byte stream
+    double sentAt = 0;   // when the request had been written
+    long repeatsAt = 0;  // repeated answers dropped on this port before it
+    long lateAt = 0;     // late answers dropped on this port before it
+};
+// What became of a request's answer.
+enum class AnswerWait {
+    Pending,        // not yet come, the time-out not yet passed
+    Answered,       // taken in
+    TimedOut,       // nothing came within TIMEOUT
+    RepeatDropped,  // timed out; meanwhile a repeated answer was dropped
+    LateDropped,    // timed out; meanwhile a late answer was dropped
 };
 // Writes the request for `code`: the frame is built from pp, or for a line-image block from the
 // two block words (`blockBytes` > 0 then says how long the raw answer is). What has arrived
-// before is handed to the router first, so it cannot pass for the answer. Stores the code in
-// order, the count in nBytesW and the time in tstart.
+// before is handed to the router first, so it cannot pass for the answer. Before a block, while
+// a probe for repeats is due, and on a port that repeats answers, it first waits (briefly,
+// without processing events) for a quiet line. Stores the code in order, the count in nBytesW
+// and the time in tstart.
 SentRequest WriteRequest(Program& p, int code, int blockBytes = 0, u16 word0 = 0, u16 word1 = 0);
+// The next loop's second request probes for a sensor that answers twice.
+void ProbeLoopForRepeats(Program& p);
 // Takes the answer to `r` if it has come: copies it to szReadBuf, decodes it into pp and sets
-// rx_flag. A repeated answer is dropped and reported in the status line.
+// rx_flag.
+AnswerWait PollAnswer(Program& p, const SentRequest& r);
 bool TakeAnswer(Program& p, const SentRequest& r);
-// Processes events until TakeAnswer succeeds (true) or more than TIMEOUT has passed since the
-// request (false). An answer taken in during the pass that reaches the time-out still counts.
+// Processes events until the answer is taken or more than TIMEOUT has passed since the request.
+// An answer taken in during the pass that reaches the time-out still counts.
+AnswerWait AwaitAnswerWait(Program& p, const SentRequest& r);
 bool AwaitAnswer(Program& p, const SentRequest& r);
-// AwaitAnswer's result as an exchange outcome: Answered, or why not (the port went away, no port
-// is open, or no answer came in time).
+// AwaitAnswerWait's result as an exchange outcome: Answered, or why not (the port went away, a
+// repeated answer was dropped, or no answer came in time; a late answer dropped counts as no
+// answer).
 ExchangeOutcome AwaitOutcome(Program& p, const SentRequest& r);
 // The outcome of a request that did not leave whole, from the count ComWrt returned.
 ExchangeOutcome WriteOutcome(int written);
-// Reads the parameter record with GET_RAM or GET_EEPROM into `words` alone: the request carries pp
-// as it stands, and pp, the parameter variables, szReadBuf and rx_flag stay as they are (the
+// Reads the parameter record with GET_RAM or GET_EEPROM into `words` alone: the request carries
+// the packed parameters as Get's does, and pp, the parameter variables, szReadBuf and rx_flag stay
+// as they are (the
 // request's own bookkeeping, order, tstart, nBytesW and szWriteBuf, is written as for any
 // request). False, with `words` untouched, when the request could not be written or no answer
 // came within TIMEOUT. Processes events while it waits.

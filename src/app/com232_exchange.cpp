@@ -6,8 +6,24 @@
 
 namespace {
 
-// A request and its answer each take 36 byte times on the line.
-constexpr int kCrossingBytes = 2 * FRAME_BYTES;
+// A quiet line shows within a few measured quiet spans; a line that never falls quiet (a flood,
+// a long block) holds a write back no longer than this. Events are not processed meanwhile.
+constexpr double kQuietWaitLimit = 0.5;
+constexpr double kQuietPoll = 0.0005;
+
+// Waits until the line has been quiet for the router's measured span and, on a port that repeats
+// answers, no request waits for its answer. True when the line was found quiet.
+bool AwaitQuietLine(Program& p) {
+    const double start = p.rt.Timer();
+    for (;;) {
+        PumpReceived(p);
+        const double now = p.rt.Timer();
+        const bool idle = !p.router.Serialised() || !p.router.Outstanding(now);
+        if (idle && p.router.QuietAt(now)) return true;
+        if (now - start > kQuietWaitLimit) return false;
+        p.rt.Delay(kQuietPoll);
+    }
+}
 
 }  // namespace
 
@@ -18,13 +34,22 @@ SentRequest WriteRequest(Program& p, int code, int blockBytes, u16 word0, u16 wo
     else
         FillTxBuf(p, static_cast<unsigned>(p.order), p.pp.data());
     PumpReceived(p);
-    if (blockBytes > 0) p.router.ExpectBlock(blockBytes);
+    // A block has no header: whatever still arrives would be read as its first bytes.
+    if (blockBytes > 0 || p.router.WantsQuiet(p.rt.Timer())) AwaitQuietLine(p);
     p.rx_flag = 0;
-    // Stamped before the write, so that the soonest time an answer can complete is a true lower
-    // bound even when this thread is held up between the two.
     p.tstart = p.rt.Timer();
+    const bool quiet = p.router.QuietAt(p.tstart) && !p.router.Outstanding(p.tstart);
+    SentRequest r{code, 0, p.tstart, p.router.RepeatedAnswers(), p.router.LateAnswers()};
+    if (blockBytes > 0)
+        p.router.ExpectBlock(blockBytes);
+    else if (code != GET_VERSION)  // the firmware text is read around the router
+        r.ticket = p.router.Mark(code, p.tstart, TIMEOUT, code == LINE_CHECK, quiet);
     p.nBytesW = p.rs.ComWrt(p.com, p.szWriteBuf.data(), FRAME_BYTES);
-    return SentRequest{code, p.tstart, p.tstart + kCrossingBytes * p.rs.ByteSeconds(p.com)};
+    return r;
+}
+
+void ProbeLoopForRepeats(Program& p) {
+    p.router.ProbeAfter(1);
 }
 
 namespace {
@@ -34,42 +59,49 @@ bool TakeFrame(Program& p, const SentRequest& r, FrameBytes& frame) {
     // A frame under way is looked after here too: only a look that finds the line quiet can tell
     // that it was cut short (the receive callback runs on arrivals only).
     if (p.router.FramePending()) PumpReceived(p);
-    switch (p.router.Take(r.code, r.sentAt, r.earliest, frame)) {
-        case TakeResult::Taken:
-            return true;
-        case TakeResult::TooSoon:
-            ShowText(p, "Sensor answered twice - repeated answer dropped!");
-            return false;
-        case TakeResult::None:
-            return false;
-    }
-    return false;
+    return p.router.Take(r.ticket, frame);
 }
 
-// Processes events until `take` succeeds (true) or more than TIMEOUT has passed since the request.
+// Why `r` has no answer (yet).
+AnswerWait Unanswered(Program& p, const SentRequest& r) {
+    if (p.rt.Timer() - r.sentAt <= TIMEOUT) return AnswerWait::Pending;
+    if (p.router.RepeatedAnswers() > r.repeatsAt) return AnswerWait::RepeatDropped;
+    if (p.router.LateAnswers() > r.lateAt) return AnswerWait::LateDropped;
+    return AnswerWait::TimedOut;
+}
+
+// Processes events until `take` succeeds or more than TIMEOUT has passed since the request.
 template <class Take>
-bool Await(Program& p, const SentRequest& r, Take take) {
+AnswerWait Await(Program& p, const SentRequest& r, Take take) {
     for (;;) {
         p.rt.ProcessSystemEvents();
         const bool timedOut = p.rt.Timer() - r.sentAt > TIMEOUT;
-        if (take()) return true;
-        if (timedOut) return false;
+        if (take()) return AnswerWait::Answered;
+        if (timedOut) return Unanswered(p, r);
     }
 }
 
 }  // namespace
 
-bool TakeAnswer(Program& p, const SentRequest& r) {
+AnswerWait PollAnswer(Program& p, const SentRequest& r) {
     FrameBytes frame;
-    if (!TakeFrame(p, r, frame)) return false;
+    if (!TakeFrame(p, r, frame)) return Unanswered(p, r);
     std::copy(frame.begin(), frame.end(), p.szReadBuf.begin());
     GetRxBuf(p, PNUM);
     p.rx_flag = 1;
-    return true;
+    return AnswerWait::Answered;
+}
+
+bool TakeAnswer(Program& p, const SentRequest& r) {
+    return PollAnswer(p, r) == AnswerWait::Answered;
+}
+
+AnswerWait AwaitAnswerWait(Program& p, const SentRequest& r) {
+    return Await(p, r, [&] { return TakeAnswer(p, r); });
 }
 
 bool AwaitAnswer(Program& p, const SentRequest& r) {
-    return Await(p, r, [&] { return TakeAnswer(p, r); });
+    return AwaitAnswerWait(p, r) == AnswerWait::Answered;
 }
 
 ExchangeOutcome WriteOutcome(int written) {
@@ -79,17 +111,23 @@ ExchangeOutcome WriteOutcome(int written) {
 }
 
 ExchangeOutcome AwaitOutcome(Program& p, const SentRequest& r) {
-    if (AwaitAnswer(p, r)) return ExchangeOutcome::Answered;
+    const AnswerWait wait = AwaitAnswerWait(p, r);
+    if (wait == AnswerWait::Answered) return ExchangeOutcome::Answered;
     // A port that went away during the wait is closed by the serial layer.
     if (p.rs.GetInQLen(p.com) == platform::kComNotOpen) return ExchangeOutcome::PortLost;
-    return ExchangeOutcome::TimedOut;
+    return wait == AnswerWait::RepeatDropped ? ExchangeOutcome::RepeatDropped
+                                             : ExchangeOutcome::TimedOut;
 }
 
 bool ReadRecordOnly(Program& p, int code, std::array<u16, PNUM>& words) {
+    // The request carries what Get's carries; pp itself stays as it is.
+    const std::array<u16, PNUM> kept = p.pp;
+    CopyVarsToPP(p);
     const SentRequest request = WriteRequest(p, code);
+    p.pp = kept;
     FrameBytes frame;
     if (p.nBytesW != FRAME_BYTES ||
-        !Await(p, request, [&] { return TakeFrame(p, request, frame); }))
+        Await(p, request, [&] { return TakeFrame(p, request, frame); }) != AnswerWait::Answered)
         return false;
     words = FrameWords(frame.data());
     return true;
@@ -100,18 +138,17 @@ int CheckComLine(Program& p, int /*port*/) {
     CopyVarsToPP(p);
     const SentRequest r = WriteRequest(p, LINE_CHECK);
     FrameBytes frame;
-    bool answered = false;
     // Kept: the line check takes any frame, so that a wrong sync word is reported as such.
-    for (;;) {
-        p.rt.ProcessSystemEvents();
-        p.tdiff = p.rt.Timer() - r.sentAt;
-        answered = p.router.TakeAny(r.earliest, frame);
-        if (answered || p.tdiff > TIMEOUT) break;
-    }
+    const bool answered = Await(p, r, [&] {
+                              p.tdiff = p.rt.Timer() - r.sentAt;
+                              return TakeFrame(p, r, frame);
+                          }) == AnswerWait::Answered;
     if (!answered) {
         p.szStatus = "Timeout-RS-232...";
     } else if (WordAt(frame.data(), 0) == ANSWER_SYNC) {
+        // The answer echoes the request's words into pp: the hardware request carries them.
         std::copy(frame.begin(), frame.end(), p.szReadBuf.begin());
+        GetRxBuf(p, PNUM);
         p.szStatus = "Echo Check - Line Ok!";
         result = 1;
     } else {

@@ -4,6 +4,7 @@
 #include "com232.h"
 #include "gui.h"
 #include "panel_ids.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
@@ -61,9 +62,11 @@ void RemoveRxCallback(Program& p) {
     p.rs.InstallComCallback(p.com, 0, FRAME_BYTES, p.sync, nullptr, nullptr);
 }
 
-void PumpReceived(Program& p) {
-    // A flooding line delivers without end: one call takes what a few frames' worth of reads
-    // bring and leaves the rest for the next.
+namespace {
+
+// A flooding line delivers without end: one call takes what a few frames' worth of reads bring
+// and leaves the rest for the next.
+void FeedRouter(Program& p) {
     constexpr int kMaxReadsPerCall = 16;
     unsigned char bytes[256];
     for (int reads = 0; reads < kMaxReadsPerCall; ++reads) {
@@ -76,6 +79,18 @@ void PumpReceived(Program& p) {
     }
 }
 
+}  // namespace
+
+// A dropped answer is shown the moment it is dropped, whoever waits (or nobody).
+void PumpReceived(Program& p) {
+    const long repeated = p.router.RepeatedAnswers();
+    const long late = p.router.LateAnswers();
+    FeedRouter(p);
+    if (p.router.RepeatedAnswers() > repeated)
+        ShowText(p, "Sensor answered twice - repeated answer dropped!");
+    if (p.router.LateAnswers() > late) ShowText(p, "Late answer dropped!");
+}
+
 void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
     if (!(eventBits & LWRS_RECEIVE) || callbackData == nullptr) return;
     PumpReceived(*static_cast<Program*>(callbackData));
@@ -83,33 +98,45 @@ void RX_Receive_Function(int /*port*/, int eventBits, void* callbackData) {
 
 namespace {
 
-// Line check, hardware profile, parameter record and firmware text, with 0.1 s pauses.
-void IdentifySensor(Program& p, int port) {
+// Line check, hardware profile, parameter record and firmware text, with 0.1 s pauses. Notes
+// which answers came; true when the line check, the profile and the record read were answered.
+bool IdentifySensor(Program& p, int port) {
+    Identification& id = p.identified;
     p.ret = CheckComLine(p, port);
-    if (p.ret != 1) return;
+    id.line = p.ret == 1;
+    id.wrongSync = !id.line && p.szStatus == "read error - not sync byte 0xAA!";
+    SensorOutcome(p, id.wrongSync ? ExchangeOutcome::WrongSync : OutcomeOf(p, id.line));
+    if (!id.line) return false;
     p.rt.Delay(0.1);
     p.ret = GetHARDWAREInfo(p);
+    id.profile = p.ret == 1;
     p.rt.Delay(0.1);
     p.target = RAM;
-    PushGET(p, RAM);
+    id.record = PushGET(p, RAM) == ExchangeOutcome::Answered;
     p.rt.Delay(0.1);
     p.ret = GetVERSIONInfo(p);
+    id.firmware = p.ret >= VERSION_BYTES;
     if (p.ret < VERSION_BYTES) p.szStatus = "Error reading firmware-info!";
+    return id.profile && id.record;
 }
 
 }  // namespace
 
 void InitRS232(Program& p, int port) {
+    p.identified = {};
+    SensorPortOpening(p);
     p.ret = p.rs.OpenComConfig(port, "", 19200, 0, 8, 1, 4096, 4096);
     if (p.ret < 0) {
         p.szStatus = OpenErrorText(static_cast<ComResult>(p.ret));
+        SensorPortNotOpened(p);
     } else {
         p.rs.SetComTime(port, 2.0);
         p.rs.FlushInQ(port);
         p.rs.SetCTSMode(port, 0);
         p.router.Clear();
         InstallRxCallback(p);
-        IdentifySensor(p, port);
+        SensorIdentifying(p);
+        SensorIdentificationEnded(p, IdentifySensor(p, port));
     }
     ShowStatus(p);
 }

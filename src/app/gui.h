@@ -26,11 +26,13 @@ enum class ExchangeKind { Get, Send, Teach, Reset, Run, Video };
 void ReportOutcome(Program& p, ExchangeKind kind, ExchangeOutcome outcome);
 // Reads the parameter record from the sensor's RAM or EEPROM into the state and shows it; with
 // DATFILE it only shows the state (the caller has loaded the file) and answers Answered. The
-// record shown is handed to the unsent-edit marks as their reference. Anything but Answered leaves
-// the panel as it is; a target that is none of the three gives NotOpen.
+// outcome goes to the sensor model (sensor_events.h): the marks then compare the panel with the
+// RAM read. Anything but Answered leaves the panel as it is; a target that is none of the three
+// gives NotOpen.
 ExchangeOutcome PushGET(Program& p, int target);
 // Reads the panel (GetPanelValues), packs it and sends it to RAM (SEND_RAM) or EEPROM
-// (SEND_EEPROM). Only an answer makes the record the marks' reference.
+// (SEND_EEPROM). The outcome goes to the sensor model and the change log; only an answer makes the
+// record what the model knows of that memory.
 ExchangeOutcome PushSEND(Program& p, int target);
 // Teaches a new setpoint (the request carries pp as it stands); when the sensor answers, the
 // record is read back from RAM with PushGET, whose outcome is returned.

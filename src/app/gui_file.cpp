@@ -4,7 +4,6 @@
 
 #include "arrayfile.h"
 #include "com232.h"
-#include "edit_marks.h"
 #include "gui.h"
 
 using namespace platform;
@@ -25,7 +24,10 @@ const char* ParaFileErrorText(FileResult code, bool writing) {
         case kFileBadValue:
             return "Parameter file holds a value that is no number - not loaded!";
         case kFileNotRegular:
-            return "Parameter file is not a regular file - not loaded!";
+            return writing ? "Parameter file is not a regular file - nothing saved!"
+                           : "Parameter file is not a regular file - not loaded!";
+        case kFileTooLarge:
+            return "Parameter file is longer than 64 KiB - not loaded!";
         case kFileCannotOpen:
             return writing ? "Cannot write parameter file - nothing saved!"
                            : "Cannot read parameter file - not loaded!";
@@ -72,10 +74,7 @@ void SendParaToFile(Program& p) {
     CopyVarsToPP(p);
     const FileResult result = WriteParaFile(p);
     // Shown, not stored: a later refresh must not repeat an old failure.
-    if (result != kFileOk)
-        ShowText(p, ParaFileErrorText(result, true));
-    else
-        EditMarksReference(p, p.pp);
+    if (result != kFileOk) ShowText(p, ParaFileErrorText(result, true));
 }
 
 bool ReadParaFromFile(Program& p) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "change_log.h"
 #include "plant_publisher.h"
 
 namespace {
@@ -26,6 +27,7 @@ constexpr CommandName kCommands[] = {
     {Command::ResetMaxMin, "reset-maxmin"},
     {Command::Run, "run"},
     {Command::Compare, "compare"},
+    {Command::Log, "log"},
     {Command::Monitor, "monitor"},
 };
 
@@ -61,8 +63,17 @@ std::optional<Command> FindCommand(const std::string& name) {
     return std::nullopt;
 }
 
+// Digits with at most one decimal point: no hexadecimal, no exponent.
+bool DecimalNumber(const std::string& text) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+    int points = 0;
+    for (const char c : text)
+        if (c == '.' ? ++points > 1 : !std::isdigit(static_cast<unsigned char>(c))) return false;
+    return true;
+}
+
 std::optional<double> ParseSeconds(const std::string& text) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    if (!DecimalNumber(text)) return std::nullopt;
     errno = 0;
     char* end = nullptr;
     const double v = std::strtod(text.c_str(), &end);
@@ -78,16 +89,19 @@ bool AllDigits(const std::string& text) {
     return true;
 }
 
-// "sim", a port number (also written COMn), or else a device path.
+// "sim", a port number from 1 (also written COMn), or a device path, which holds a slash. Anything
+// else is a typing slip, not a port: 0, a leading zero, a sign or a bare word.
 std::optional<PortChoice> ParsePort(const std::string& text) {
     if (text == "sim") return PortChoice{0, ""};
     const bool com = text.size() > 3 && (text.rfind("COM", 0) == 0 || text.rfind("com", 0) == 0);
     const std::string digits = com ? text.substr(3) : text;
     if (AllDigits(digits)) {
-        if (digits.size() > 3 || std::stoi(digits) > kMaxPortNumber) return std::nullopt;
+        if (digits[0] == '0' || digits.size() > 3 || std::stoi(digits) > kMaxPortNumber)
+            return std::nullopt;
         return PortChoice{std::stoi(digits), ""};
     }
-    if (com || text.empty()) return std::nullopt;
+    if (text.find('/') == std::string::npos && text.find('\\') == std::string::npos)
+        return std::nullopt;
     return PortChoice{1, text};
 }
 
@@ -104,7 +118,7 @@ class Parser {
     Parsed Run() {
         while (next_ < args_.size() && result_.error.empty())
             Take(args_[next_++]);
-        if (result_.error.empty() && !r().help) Check();
+        if (result_.error.empty() && !r().help && !r().version) Check();
         return result_;
     }
 
@@ -117,6 +131,8 @@ class Parser {
     void Take(const std::string& arg) {
         if (arg == "-h" || arg == "--help") {
             r().help = true;
+        } else if (arg == "--version") {
+            r().version = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             Option(arg);
         } else if (r().command == Command::None) {
@@ -142,20 +158,30 @@ class Parser {
         const std::string name = arg.substr(0, eq);
         std::optional<std::string> inlined;
         if (eq != std::string::npos) inlined = arg.substr(eq + 1);
-        if (name == "--json" || name == "--verify") {
+        if (name == "--json" || name == "--verify" || name == "--clamp") {
             if (inlined) return Fail(name + " takes no value");
-            (name == "--json" ? r().json : r().verify) = true;
-            seen_.push_back(name);
+            if (!Mark(name)) return;
+            (name == "--json" ? r().json : name == "--verify" ? r().verify : r().clamp) = true;
             return;
         }
         if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
             name != "--output" && name != "--count" && name != "--seconds" && name != "--csv" &&
+            name != "--csv-format" && name != "--since" && name != "--log" &&
             !IsMonitorOption(name))
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
-        if (!value) return;
-        seen_.push_back(name == "--output" ? "-o" : name);
+        if (!value || !Mark(name == "--output" ? "-o" : name)) return;
         Assign(name, *value);
+    }
+
+    // An option counts once: given again, it is refused rather than the last one winning.
+    bool Mark(const std::string& name) {
+        if (Seen(name)) {
+            Fail(name + " given twice");
+            return false;
+        }
+        seen_.push_back(name);
+        return true;
     }
 
     void Assign(const std::string& name, const std::string& value) {
@@ -174,10 +200,17 @@ class Parser {
             r().count = *count;
         } else if (name == "--seconds") {
             const auto seconds = ParseSeconds(value);
-            if (!seconds) return Fail(bad + " (seconds above 0)");
+            if (!seconds) return Fail(bad + " (decimal seconds above 0)");
             r().seconds = *seconds;
         } else if (name == "--csv") {
             r().csv = value;
+        } else if (name == "--csv-format") {
+            if (!ParseCsvFormat(value, r().csvFormat)) return Fail(bad + " (rfc4180 or semicolon)");
+        } else if (name == "--since") {
+            r().since = ParseIsoTime(value);
+            if (!r().since) return Fail(bad + " (an ISO 8601 date or date-time)");
+        } else if (name == "--log") {
+            r().log = value;
         } else if (IsMonitorOption(name)) {
             AssignMonitor(name, value, bad);
         } else {
@@ -227,10 +260,11 @@ class Parser {
             const char* option;
             Command command;
         };
-        const Allowed allowed[] = {{"--from", Command::Get},  {"-o", Command::Get},
-                                   {"--to", Command::Send},   {"--verify", Command::Send},
-                                   {"--count", Command::Run}, {"--seconds", Command::Run},
-                                   {"--csv", Command::Run}};
+        const Allowed allowed[] = {{"--from", Command::Get},       {"-o", Command::Get},
+                                   {"--to", Command::Send},        {"--verify", Command::Send},
+                                   {"--clamp", Command::Send},     {"--count", Command::Run},
+                                   {"--seconds", Command::Run},    {"--csv", Command::Run},
+                                   {"--csv-format", Command::Run}, {"--since", Command::Log}};
         for (const auto& a : allowed)
             if (Seen(a.option) && a.command != c)
                 return Fail(std::string(a.option) + " does not go with " + command);

@@ -2,8 +2,12 @@
 // Pure: no port, no panel, no toolkit.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "sensor_memory.h"
+#include "workbench_csv.h"
 
 // The process's exit codes; scripts rely on these values.
 enum class ExitCode {
@@ -14,8 +18,7 @@ enum class ExitCode {
     FileError = 5,  // a parameter or CSV file cannot be read or written
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Monitor };
-enum class Memory { Ram, Eeprom };
+enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Log, Monitor };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
 // path, which the session maps to port `number`.
@@ -41,15 +44,20 @@ struct MqttChoice {
 struct Request {
     Command command = Command::None;
     bool help = false;
+    bool version = false;
     bool json = false;
     PortChoice port;
     Memory memory = Memory::Ram;  // get --from, send --to
     std::string file;             // send and compare: the parameter file; get: -o
     bool verify = false;
-    long count = 0;  // run: measurements to take, or 0 when seconds are given
+    bool clamp = false;  // send: values out of range are replaced as the window's Send does
+    long count = 0;      // run: measurements to take, or 0 when seconds are given
     double seconds = 0;
-    std::string csv;  // run: the CSV file; empty for standard output
-    MqttChoice mqtt;  // monitor
+    std::string csv;                           // run: the CSV file; empty for standard output
+    CsvFormat csvFormat = CsvFormat::Rfc4180;  // run: --csv-format
+    std::string log;  // --log: the change log; empty for TAVRIX_LOG or the data folder's
+    std::optional<long long> since;  // log --since, in UTC milliseconds
+    MqttChoice mqtt;                 // monitor
 };
 
 // A request, or the reason the command line is refused (then error is not empty).
@@ -61,6 +69,8 @@ struct Parsed {
 Parsed ParseArguments(const std::vector<std::string>& args);
 // The help of a command; Command::None gives the overview with the exit codes.
 std::string HelpText(Command command);
+// "tavrix-cli 1.52" and a line end.
+std::string VersionText();
 const char* MemoryName(Memory memory);  // "ram" or "eeprom"
 // "mqtt://HOST[:PORT]" (1883) or "mqtts://HOST[:PORT]" (8883, TLS); false for anything else.
 bool ParseMqttUrl(const std::string& url, MqttChoice& into);

@@ -5,10 +5,13 @@ namespace {
 
 constexpr const char* kCommonOptions =
     "\nCommon options:\n"
-    "  --port N|PATH|sim  port N of the window's port selector (default 1), a device path,\n"
-    "                     or the built-in simulated sensor\n"
+    "  --port N|PATH|sim  port N (1-255, also COMN) of the window's port selector (default 1),\n"
+    "                     a device path, or sim: the built-in simulated sensor\n"
     "  --json             machine-readable output\n"
-    "  -h, --help         this help\n";
+    "  --log FILE         the change log (default: TAVRIX_LOG, else changes.jsonl in the\n"
+    "                     user's application data folder)\n"
+    "  -h, --help         this help\n"
+    "  --version          the program's version\n";
 
 }  // namespace
 
@@ -27,6 +30,7 @@ std::string HelpText(Command command) {
                        "  reset-maxmin   reset the analogue output's maximum and minimum\n"
                        "  run            take measurements as CSV rows\n"
                        "  compare        RAM against EEPROM (and a file), word by word\n"
+                       "  log            the change log: every write to the sensor\n"
                        "  monitor        measure without end and publish to the plant's MQTT "
                        "broker\n"
                        "tavrix-cli COMMAND --help describes each.\n") +
@@ -47,10 +51,13 @@ std::string HelpText(Command command) {
             break;
         case Command::Send:
             text =
-                "Usage: tavrix-cli send FILE --to ram|eeprom [--verify] [options]\n"
-                "Writes the parameter file's record, limited as the panel limits it. A file\n"
-                "that is refused leaves the sensor untouched. --verify reads the record back\n"
-                "from the same memory; words that differ from the file give exit code 4.\n";
+                "Usage: tavrix-cli send FILE --to ram|eeprom [--clamp] [--verify] [options]\n"
+                "Writes the parameter file's record. A file that is refused leaves the sensor\n"
+                "untouched: one with values outside the panel's limits (the edges against the\n"
+                "sensor's sub-pixel scale) gives exit code 5 and a line for each. --clamp\n"
+                "replaces such values as the window's Send does and prints each replacement.\n"
+                "--verify reads the record back from the same memory; words that differ from\n"
+                "what was sent give exit code 4.\n";
             break;
         case Command::Teach:
             text =
@@ -64,16 +71,28 @@ std::string HelpText(Command command) {
             break;
         case Command::Run:
             text =
-                "Usage: tavrix-cli run --count N | --seconds S [--csv FILE] [options]\n"
+                "Usage: tavrix-cli run --count N | --seconds S [--csv FILE]\n"
+                "                      [--csv-format rfc4180|semicolon] [options]\n"
                 "Takes measurements one after another and writes one CSV row each (with\n"
-                "--json one JSON object a line) to FILE or standard output. A sensor that\n"
-                "stops answering ends the run with exit code 3; the rows so far are kept.\n";
+                "--json one JSON object a line) to FILE or standard output. FILE is made or\n"
+                "replaced when the first row is ready, and holds whole rows only. A sensor that\n"
+                "stops answering ends the run with exit code 3; the rows so far are kept. A\n"
+                "write that fails (disk full, file-size limit) ends it with exit code 5.\n"
+                "--csv-format semicolon separates fields with ';' and writes ',' as decimal\n"
+                "mark, for spreadsheets in comma-decimal locales (default rfc4180).\n";
             break;
         case Command::Compare:
             text =
                 "Usage: tavrix-cli compare [FILE] [options]\n"
                 "Reads the record from RAM and from EEPROM and shows them, and the file's,\n"
                 "word by word. Any difference gives exit code 4.\n";
+            break;
+        case Command::Log:
+            text =
+                "Usage: tavrix-cli log [--since DATE] [options]\n"
+                "Prints the change log, an entry a line (with --json the entries as logged),\n"
+                "from DATE on: an ISO 8601 date or date-time, in UTC unless it carries an\n"
+                "offset. Damaged lines are skipped and counted. No log yet prints nothing.\n";
             break;
         case Command::Monitor:
             text =
@@ -97,4 +116,8 @@ std::string HelpText(Command command) {
             break;
     }
     return text + kCommonOptions;
+}
+
+std::string VersionText() {
+    return std::string("tavrix-cli ") + TAVRIX_VERSION + "\n";
 }

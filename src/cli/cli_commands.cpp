@@ -1,16 +1,20 @@
 #include "cli_commands.h"
 
-#include <fstream>
+#include <filesystem>
 #include <optional>
 
 #include "Tavrix-VarizA152.h"
 #include "arrayfile.h"
 #include "cli_format.h"
+#include "cli_log.h"
+#include "cli_measurements_file.h"
 #include "cli_monitor.h"
 #include "cli_session.h"
 #include "com232.h"
 #include "gui.h"
+#include "output_target.h"
 #include "panel_ids.h"
+#include "records.h"
 #include "row_file.h"
 #include "workbench_csv.h"
 
@@ -43,14 +47,40 @@ void Print(Context& c, const Fields& fields) {
     c.out << (c.request.json ? FieldsJson(fields) : FieldsText(fields));
 }
 
-// The record of a parameter file, read as the window reads one; a refused file ends the command
-// before the port is opened.
+// The record of a parameter file, read as the window reads one but into the command's own
+// record: the program's state stays as it is until the record is sent.
 std::optional<Record> LoadFile(Context& c, const std::string& path) {
-    c.p.file_name = path;
-    const platform::FileResult result = LoadParaFile(c.p);
-    if (result == platform::kFileOk) return c.p.pp;
+    Record words{};
+    const platform::FileResult result = ReadParaFileWords(path, words);
+    if (result == platform::kFileOk) return words;
     Fail(c, ExitCode::FileError, path + ": " + ParaFileErrorText(result, false));
     return std::nullopt;
+}
+
+// Refuses a record with values the panel would replace, one line each, unless --clamp asks for
+// the replacement. The edges are judged against the sensor's sub-pixel scale once it is known
+// (ccdsubpixel above 0): so this runs once before the port opens and once after identification.
+bool InRange(Context& c, const Record& words, u16 ccdsubpixel) {
+    if (c.request.clamp) return true;
+    bool ok = true;
+    for (std::size_t i = 0; i < kParameterRecord.size(); ++i) {
+        const RecordWord& w = kParameterRecord[i];
+        if (Limited(w.limit, words[i], ccdsubpixel) == words[i]) continue;
+        Fail(c, ExitCode::FileError,
+             c.request.file + ": " + w.name + " is " + std::to_string(words[i]) + ", allowed " +
+                 RangeText(w.limit, ccdsubpixel));
+        ok = false;
+    }
+    return ok;
+}
+
+// "power 2000 replaced by 500; vThd 20 replaced by 50", or empty.
+std::string Replacements(const Record& file, const Record& sent) {
+    std::string text;
+    for (const Difference& d : CompareRecords(file, sent))
+        text += (text.empty() ? "" : "; ") + std::string(WordName(d.word)) + " " +
+                std::to_string(d.first) + " replaced by " + std::to_string(d.second);
+    return text;
 }
 
 // The record as the sensor holds it in `memory`, read by the window's Get.
@@ -59,16 +89,16 @@ std::optional<Record> ReadRecord(Context& c, Memory memory) {
     return c.p.pp;
 }
 
+// What the sensor model learned from the identification.
 ExitCode Identify(Context& c) {
     const Program& p = c.p;
-    // The firmware text's bytes are still in the read buffer: nothing was read after them.
-    const std::string firmware = DecodeVersionText(p.szReadBuf.data(), VERSION_BYTES, p.pcbtype);
+    const SensorIdentity& id = p.model.Identity();
     Print(c, {TextField("port", c.session.Device()), TextField("line", "ok"),
-              NumberField("ccdtype", p.ccdtype), NumberField("ccdmaxpixel", p.ccdmaxpixel),
-              NumberField("ccdresolution", p.ccdresolution), NumberField("pcbtype", p.pcbtype),
-              NumberField("ccdsubpixel", p.ccdsubpixel), NumberField("softversion", p.softversion),
-              NumberField("pixB", p.pixB), NumberField("pixE", p.pixE),
-              TextField("firmware", firmware)});
+              NumberField("ccdtype", id.sensorType), NumberField("ccdmaxpixel", id.pixels),
+              NumberField("ccdresolution", p.ccdresolution), NumberField("pcbtype", id.board),
+              NumberField("ccdsubpixel", id.subPixels),
+              NumberField("softversion", id.softwareVersion), NumberField("pixB", p.pixB),
+              NumberField("pixE", p.pixE), TextField("firmware", id.firmware)});
     return ExitCode::Ok;
 }
 
@@ -94,6 +124,7 @@ ExitCode Get(Context& c) {
 ExitCode Send(Context& c, const Record& words) {
     Program& p = c.p;
     const Memory memory = c.request.memory;
+    if (!InRange(c, words, p.ccdsubpixel)) return ExitCode::FileError;
     // As in the window: the file's record goes onto the panel (within its limits) and Send sends
     // what the panel holds.
     p.pp = words;
@@ -103,18 +134,23 @@ ExitCode Send(Context& c, const Record& words) {
     const Record sent = p.pp;
     if (outcome != ExchangeOutcome::Answered) return NoAnswer(c, "send");
     Fields fields = {TextField("memory", MemoryName(memory)), RecordField("sent", sent)};
+    const std::string replaced = Replacements(words, sent);
+    if (!replaced.empty()) fields.push_back(TextField("replaced", replaced));
     if (c.request.verify) {
         const auto read = ReadRecord(c, memory);
         if (!read) return NoAnswer(c, "verify");
-        const auto differences = CompareRecords(words, *read);
+        const auto differences = CompareRecords(sent, *read);
         if (!differences.empty())
             return Fail(c, ExitCode::Mismatch,
-                        std::string("verify: ") + MemoryName(memory) + " differs from " +
-                            c.request.file + " in " +
-                            DescribeDifferences(differences, "file", MemoryName(memory)));
+                        std::string("verify: ") + MemoryName(memory) +
+                            " differs from what was sent in " +
+                            DescribeDifferences(differences, "sent", MemoryName(memory)));
         fields.push_back(FlagField("verified", true));
     }
-    if (c.request.json) Print(c, fields);
+    if (c.request.json)
+        Print(c, fields);
+    else if (!replaced.empty())
+        c.out << "replaced  " << replaced << "\n";
     return ExitCode::Ok;
 }
 
@@ -130,11 +166,11 @@ ExitCode ResetMaxMin(Context& c) {
     return ExitCode::Ok;
 }
 
-// Writes each measurement of the window's Run loop as a row, and ends the loop once enough are
-// written.
+// Writes each measurement of the window's Run loop as a row, to standard output or to the
+// measurements file, and ends the loop once enough are written or at the first write that fails.
 class RowWriter : public MeasurementListener {
   public:
-    RowWriter(Context& c, std::ostream& rows) : c_(c), rows_(rows), start_(c.p.rt.Timer()) {}
+    RowWriter(Context& c, MeasurementsFile& file) : c_(c), file_(file), start_(c.p.rt.Timer()) {}
     void Measured(const State& s) override {
         const Request& r = c_.request;
         const double seconds = c_.p.rt.Timer() - start_;
@@ -142,29 +178,41 @@ class RowWriter : public MeasurementListener {
         // The recording's columns: a file from here reads like one the window recorded.
         const MeasurementRow row{taken + 1, platform::UtcMilliseconds(), seconds, answer, s.tVal,
                                  s.tTol};
-        rows_ << (r.json ? JsonRow(seconds, answer) : MeasurementLine(row)) << std::flush;
+        const std::string line =
+            r.json ? JsonRow(seconds, answer) : MeasurementLine(row, r.csvFormat);
+        if (r.csv.empty())
+            written = static_cast<bool>(c_.out << line << std::flush);
+        else
+            written = file_.Add(line, seconds);
         ++taken;
         done = r.count > 0 ? taken >= r.count : seconds >= r.seconds;
-        if (done) c_.p.stop_flag = 1;
+        if (done || !written) c_.p.stop_flag = 1;
     }
     long taken = 0;
-    bool done = false;
+    bool done = false, written = true;
 
   private:
     Context& c_;
-    std::ostream& rows_;
+    MeasurementsFile& file_;
     const double start_;
 };
 
-ExitCode Run(Context& c, std::ostream& rows) {
+ExitCode Run(Context& c) {
     Program& p = c.p;
-    if (!c.request.json) rows << MeasurementColumns();
-    RowWriter writer(c, rows);
+    const Request& r = c.request;
+    const std::string head = r.json ? "" : MeasurementColumns(r.csvFormat);
+    MeasurementsFile file(r.csv, head);
+    if (r.csv.empty()) c.out << head;
+    RowWriter writer(c, file);
     p.listeners.Add(&writer);
     PushRUN(p);
     p.listeners.Remove(&writer);
-    rows.flush();
-    if (!rows) return Fail(c, ExitCode::FileError, "run: cannot write the measurements");
+    if (r.csv.empty() && !writer.written)
+        return Fail(c, ExitCode::FileError, "run: cannot write the measurements");
+    if (!r.csv.empty() && !(writer.written && file.Finish()))
+        return Fail(c, ExitCode::FileError,
+                    "run: " + r.csv + ": " + file.Error() + " (" + std::to_string(file.Rows()) +
+                        " rows kept)");
     if (!writer.done)
         return Fail(c, ExitCode::NoSensor,
                     "run: the sensor stopped answering after " + std::to_string(writer.taken) +
@@ -198,10 +246,27 @@ ExitCode Compare(Context& c, const std::optional<Record>& file) {
     return ExitCode::Ok;
 }
 
-// What a command needs before the sensor is touched: its input file read, its output file open.
+// The output file's checks that need no sensor: a target the program may write (output_target.h)
+// in a folder that exists. The file itself is made only when there is something to write.
+bool OutputPossible(Context& c, const std::string& path) {
+    if (!platform::MayWriteTo(path)) {
+        Fail(c, ExitCode::FileError,
+             path + ": " + platform::kNotRegularText + " - nothing written");
+        return false;
+    }
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
+    if (error || !std::filesystem::is_directory(folder, error)) {
+        Fail(c, ExitCode::FileError, path + ": cannot write the file: no such folder");
+        return false;
+    }
+    return true;
+}
+
+// What a command needs before the sensor is touched: its input file read and checked, its output
+// file checked. Checks that need the sensor's profile follow its identification.
 struct Inputs {
     std::optional<Record> file;
-    std::ofstream csv;
 };
 
 bool PrepareInputs(Context& c, Inputs& in) {
@@ -210,13 +275,9 @@ bool PrepareInputs(Context& c, Inputs& in) {
         in.file = LoadFile(c, r.file);
         if (!in.file) return false;
     }
-    if (r.command == Command::Run && !r.csv.empty()) {
-        in.csv.open(r.csv, std::ios::out | std::ios::trunc);
-        if (!in.csv) {
-            Fail(c, ExitCode::FileError, r.csv + ": cannot write the measurements file");
-            return false;
-        }
-    }
+    if (r.command == Command::Send && !InRange(c, *in.file, 0)) return false;
+    if (r.command == Command::Get && !r.file.empty()) return OutputPossible(c, r.file);
+    if (r.command == Command::Run && !r.csv.empty()) return OutputPossible(c, r.csv);
     return true;
 }
 
@@ -233,10 +294,11 @@ ExitCode Dispatch(Context& c, Inputs& in) {
         case Command::ResetMaxMin:
             return ResetMaxMin(c);
         case Command::Run:
-            return Run(c, c.request.csv.empty() ? c.out : in.csv);
+            return Run(c);
         case Command::Compare:
             return Compare(c, in.file);
         case Command::Monitor:
+        case Command::Log:
         case Command::None:
             break;
     }
@@ -246,16 +308,25 @@ ExitCode Dispatch(Context& c, Inputs& in) {
 }  // namespace
 
 ExitCode RunCommand(const Request& request, std::ostream& out, std::ostream& err) {
+    if (request.command == Command::Log) return ListLog(request, out, err);
     Session session;
+    session.program().changeLog.path = request.log;
+    session.program().changeLog.program = "tavrix-cli";
     Context c{request, session, session.program(), out, err};
     if (!session.ready())
         return Fail(c, ExitCode::FileError, "cannot load the panel file beside the program");
     Inputs inputs;
     if (!PrepareInputs(c, inputs)) return ExitCode::FileError;
     if (request.command == Command::Monitor) return Monitor(request, session, err);
-    std::string why;
-    if (!session.Connect(request.port, why)) return Fail(c, ExitCode::NoSensor, why);
+    std::string why, warning;
+    const bool identify = request.command == Command::Identify;
+    if (!session.Connect(request.port, identify, why, warning))
+        return Fail(c, ExitCode::NoSensor, why);
+    if (!warning.empty()) err << "tavrix-cli: warning: " << warning << "\n";
     const ExitCode code = Dispatch(c, inputs);
     session.program().rs.CloseCom(session.program().com);
+    // The write itself went on; the log's failure is told once.
+    if (!session.program().changeLog.failure.empty())
+        err << "tavrix-cli: " << session.program().changeLog.failure << "\n";
     return code;
 }

@@ -97,8 +97,8 @@ class Monitoring : public MeasurementListener {
     void Run() {
         Say("identifying");
         while (!stopAsked) {
-            std::string why;
-            if (!session_.Connect(r_.port, why)) {
+            std::string why, warning;
+            if (!session_.Connect(r_.port, false, why, warning)) {
                 Tell(why);
                 Say("lost");
                 p_.rs.CloseCom(p_.com);
@@ -108,7 +108,7 @@ class Monitoring : public MeasurementListener {
             identity_ = IdentityOf(p_, session_.Device());
             Say("answering");
             publisher_.PublishParameters(p_.pp, std::nullopt);
-            Tell("");
+            Tell(warning);  // a missing firmware text; empty: all is well again
             Measure();
             p_.rs.CloseCom(p_.com);
             if (stopAsked) break;

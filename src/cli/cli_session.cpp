@@ -5,6 +5,7 @@
 #include "Tavrix-VarizA152.h"
 #include "com232.h"
 #include "panel_ids.h"
+#include "rs232.h"
 
 namespace {
 
@@ -28,20 +29,38 @@ Session::Session() : ports_(engine_), program_(engine_, ports_) {
     InitVars(p);
 }
 
-bool Session::Connect(const PortChoice& port, std::string& why) {
+bool Session::Connect(const PortChoice& port, bool needFirmware, std::string& why,
+                      std::string& warning) {
     Program& p = program_;
     if (!port.device.empty()) MapDeviceToPort(port.number, port.device);
     p.com = port.number;
     InitRS232(p, p.com);
     const std::string where = "port " + std::to_string(p.com) + " (" + Device() + ")";
     if (!p.rs.IsOpen(p.com)) {
-        why = "cannot open " + where + ": " + p.szStatus;
+        // The status texts for a folder, a file or /dev/null are the window's own for their
+        // error codes; a script is told plainly.
+        const bool notSerial = !port.device.empty() && !platform::IsSerialDevice(port.device);
+        why = "cannot open " + where + ": " +
+              (notSerial ? port.device + " is not a serial device" : p.szStatus);
         return false;
     }
-    // The window's own test of a complete identification: the firmware text arrived whole.
-    if (p.ret < VERSION_BYTES) {
-        why = "no sensor answering on " + where + ": " + p.szStatus;
+    // The model says whether another device answers; the identification notes which answers came.
+    const Identification& id = p.identified;
+    if (p.model.Link() == LinkState::WrongDevice) {
+        why = "another device answers on this port, " + where + ": " + p.szStatus;
         return false;
+    }
+    const char* missing = !id.line      ? "the line check"
+                          : !id.profile ? "the hardware profile"
+                          : !id.record  ? "the parameter record"
+                                        : nullptr;
+    if (missing) {
+        why = "no sensor answering on " + where + ": no answer to " + missing;
+        return false;
+    }
+    if (!id.firmware) {
+        (needFirmware ? why : warning) = "no firmware text from the sensor on " + where;
+        return !needFirmware;
     }
     return true;
 }

@@ -21,8 +21,9 @@ class Session {
 
     // Opens the port and identifies the sensor as the window does at start-up: line check,
     // hardware profile, parameters from RAM, firmware text. False with the reason in `why` when
-    // the port cannot be opened or the identification did not complete.
-    bool Connect(const PortChoice& port, std::string& why);
+    // the port cannot be opened or an answer did not come; a missing firmware text fails only
+    // when `needFirmware`, else it is a `warning`.
+    bool Connect(const PortChoice& port, bool needFirmware, std::string& why, std::string& warning);
     // The device behind the port in use.
     std::string Device() const;
     // The status line as the panel shows it now.

@@ -11,6 +11,10 @@ int main(int argc, char** argv) {
         std::cerr << "tavrix-cli: " << parsed.error << "\n";
         return static_cast<int>(ExitCode::Usage);
     }
+    if (parsed.request.version) {
+        std::cout << VersionText();
+        return static_cast<int>(ExitCode::Ok);
+    }
     if (parsed.request.help) {
         std::cout << HelpText(parsed.request.command);
         return static_cast<int>(ExitCode::Ok);

@@ -87,8 +87,9 @@ double CorrFromFixed(u16 corrX1024) {
     return corrX1024 / 1024.0;
 }
 
+// The conversion Send uses: what is shown after the snap is what is sent.
 double SnapCorr(double c) {
-    return std::clamp(std::round(c * 1024.0), 0.0, 65535.0) / 1024.0;
+    return CorrFromFixed(CorrToFixed(std::clamp(c, 0.0, 65535.0 / 1024.0)));
 }
 
 void ApplyParameterLimits(State& s) {

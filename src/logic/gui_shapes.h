@@ -10,7 +10,7 @@ void ApplyParameterLimits(State& s);
 // The correction factor between the panel's double and its 1/1024 fixed point (truncating).
 u16 CorrToFixed(double c);
 double CorrFromFixed(u16 corrX1024);
-// The nearest correction factor the sensor can hold (a whole number of 1/1024 steps).
+// The correction factor the sensor gets for `c`: CorrToFixed's whole number of 1/1024 steps.
 double SnapCorr(double c);
 // The top of a graph's x axis: `top` once a hardware profile has set it (above 1), the start-up
 // position range before, so that the start-up band and cursors are in view.

@@ -20,9 +20,12 @@ std::string UnsentText(int count) {
     return count <= 0 ? "No unsent edits" : Values(static_cast<std::size_t>(count)) + " not sent";
 }
 
-std::string RamEepromSummary(const std::optional<RecordWords>& ram,
-                             const std::optional<RecordWords>& eeprom) {
-    if (!ram || !eeprom) return "RAM and EEPROM not read";
+std::string MemoryStateText(const std::optional<RecordWords>& ram,
+                            const std::optional<RecordWords>& eeprom, bool ramWrittenNotStored) {
+    if (!ram || !eeprom) {
+        if (ramWrittenNotStored) return "RAM written, not stored in EEPROM";
+        return eeprom ? "RAM not read" : "EEPROM not read";
+    }
     const std::size_t differ = DifferingWords(*ram, *eeprom).count();
     return differ == 0 ? "RAM and EEPROM match" : "RAM differs from EEPROM in " + Values(differ);
 }

@@ -17,10 +17,12 @@ WordMask DifferingWords(const RecordWords& a, const RecordWords& b);
 // How many values the panel holds that were not sent: "No unsent edits", "1 value not sent",
 // "3 values not sent".
 std::string UnsentText(int count);
-// Whether RAM was saved to EEPROM: "RAM and EEPROM match", "RAM differs from EEPROM in 3 values",
-// or "RAM and EEPROM not read" while either is missing.
-std::string RamEepromSummary(const std::optional<RecordWords>& ram,
-                             const std::optional<RecordWords>& eeprom);
+// Whether RAM was saved to EEPROM, in the texts the sensor box and Compare share: "RAM and EEPROM
+// match", "RAM differs from EEPROM in 3 values", and while EEPROM is not known "RAM written, not
+// stored in EEPROM" after a write to RAM, else "EEPROM not read"; "RAM not read" while RAM alone is
+// not known.
+std::string MemoryStateText(const std::optional<RecordWords>& ram,
+                            const std::optional<RecordWords>& eeprom, bool ramWrittenNotStored);
 
 // --- The compare view's table ---
 struct CompareInput {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "records.h"
 
@@ -10,13 +11,26 @@ namespace {
 
 constexpr const char* kEol = "\r\n";
 
-// Seconds with millisecond resolution, always with '.', whatever the locale.
-std::string Seconds(double s) {
+char Separator(CsvFormat format) {
+    return format == CsvFormat::Semicolon ? ';' : ',';
+}
+
+// Seconds with millisecond resolution, with the format's decimal mark whatever the locale.
+std::string Seconds(double s, CsvFormat format) {
     char text[32];
     const long long ms = static_cast<long long>(s * 1000.0 + (s < 0 ? -0.5 : 0.5));
-    std::snprintf(text, sizeof text, "%s%lld.%03lld", ms < 0 ? "-" : "", std::llabs(ms) / 1000,
-                  std::llabs(ms) % 1000);
+    std::snprintf(text, sizeof text, "%s%lld%c%03lld", ms < 0 ? "-" : "", std::llabs(ms) / 1000,
+                  format == CsvFormat::Semicolon ? ',' : '.', std::llabs(ms) % 1000);
     return text;
+}
+
+std::string UnitsLine(CsvFormat format) {
+    const std::string sep = std::string(1, Separator(format)) + ' ';
+    std::string out = "# units: cycle=counts" + sep + "utc=ISO 8601 UTC" + sep + "seconds=seconds";
+    for (const RecordWord& w : kAnswerRecord)
+        out += sep + w.name + '=' + w.unit;
+    return out + sep + "setpoint=sub-pixels" + sep + "tolerance=sub-pixels" + sep +
+           "s0..s255=counts" + kEol;
 }
 
 std::string Printable(const std::string& text) {
@@ -66,7 +80,20 @@ std::string CompactUtc(std::int64_t utcMs) {
     return text;
 }
 
-std::string CommentBlock(const RecordingHeader& h) {
+const char* CsvFormatName(CsvFormat format) {
+    return format == CsvFormat::Semicolon ? "semicolon" : "rfc4180";
+}
+
+bool ParseCsvFormat(const std::string& name, CsvFormat& format) {
+    for (CsvFormat f : {CsvFormat::Rfc4180, CsvFormat::Semicolon})
+        if (name == CsvFormatName(f)) {
+            format = f;
+            return true;
+        }
+    return false;
+}
+
+std::string CommentBlock(const RecordingHeader& h, CsvFormat format) {
     std::string out = "# " + Printable(h.title) + kEol;
     out += "# started " + IsoUtc(h.utcMs) + kEol;
     out += "# firmware: " + Printable(h.firmware) + kEol;
@@ -74,36 +101,44 @@ std::string CommentBlock(const RecordingHeader& h) {
     out += "# parameters:";
     for (u16 w : h.parameters)
         out += ' ' + std::to_string(w);
-    return out + kEol;
+    out += kEol;
+    out += format == CsvFormat::Semicolon
+               ? "# format: semicolon (';' between fields, ',' as decimal mark)"
+               : "# format: rfc4180 (',' between fields, '.' as decimal mark)";
+    return out + kEol + UnitsLine(format);
 }
 
-std::string MeasurementColumns() {
-    std::string out = "cycle,utc,seconds";
+std::string MeasurementColumns(CsvFormat format) {
+    const char sep = Separator(format);
+    std::string out = std::string("cycle") + sep + "utc" + sep + "seconds";
     for (const RecordWord& w : kAnswerRecord)
-        out += std::string(",") + w.name;
-    return out + ",setpoint,tolerance" + kEol;
+        out += sep + std::string(w.name);
+    return out + sep + "setpoint" + sep + "tolerance" + kEol;
 }
 
-std::string MeasurementLine(const MeasurementRow& row) {
+std::string MeasurementLine(const MeasurementRow& row, CsvFormat format) {
+    const char sep = Separator(format);
     std::string out =
-        std::to_string(row.cycle) + ',' + IsoUtc(row.utcMs) + ',' + Seconds(row.seconds);
+        std::to_string(row.cycle) + sep + IsoUtc(row.utcMs) + sep + Seconds(row.seconds, format);
     for (u16 w : row.words)
-        out += ',' + std::to_string(w);
-    out += ',' + std::to_string(row.setpoint) + ',' + std::to_string(row.tolerance);
+        out += sep + std::to_string(w);
+    out += sep + std::to_string(row.setpoint) + sep + std::to_string(row.tolerance);
     return out + kEol;
 }
 
-std::string ImageColumns(int samples) {
-    std::string out = "cycle,utc,seconds";
+std::string ImageColumns(int samples, CsvFormat format) {
+    const char sep = Separator(format);
+    std::string out = std::string("cycle") + sep + "utc" + sep + "seconds";
     for (int i = 0; i < samples; ++i)
-        out += ",s" + std::to_string(i);
+        out += sep + std::string("s") + std::to_string(i);
     return out + kEol;
 }
 
-std::string ImageLine(long cycle, std::int64_t utcMs, double seconds, const u16* samples,
-                      int count) {
-    std::string out = std::to_string(cycle) + ',' + IsoUtc(utcMs) + ',' + Seconds(seconds);
+std::string ImageLine(long cycle, std::int64_t utcMs, double seconds, const u16* samples, int count,
+                      CsvFormat format) {
+    const char sep = Separator(format);
+    std::string out = std::to_string(cycle) + sep + IsoUtc(utcMs) + sep + Seconds(seconds, format);
     for (int i = 0; i < count; ++i)
-        out += ',' + std::to_string(samples[i]);
+        out += sep + std::to_string(samples[i]);
     return out + kEol;
 }

@@ -8,12 +8,15 @@
 #include <limits>
 #include <vector>
 
+#include "output_target.h"
+
 namespace platform {
 
 namespace {
 
 constexpr int kMaxFieldWidth = 64;
-// Array files are small; a larger one is read no further than this.
+// Array files are small; a larger one is refused, never read in part: a number cut at the limit
+// would be taken as a smaller one.
 constexpr qint64 kMaxReadBytes = 64 * 1024;
 
 bool IsSpace(char c) {
@@ -44,6 +47,7 @@ Token NextNumber(const QByteArray& text, qsizetype& at, std::uint32_t& value) {
 FileResult ArrayToFile(const std::string& path, const std::uint32_t* values, int count,
                        int fieldWidth) {
     if (count < 0 || (count > 0 && values == nullptr)) return kFileWriteFailed;
+    if (!MayWriteTo(path)) return kFileNotRegular;
     QSaveFile file(QString::fromStdString(path));
     if (path.empty() || !file.open(QIODevice::WriteOnly)) return kFileCannotOpen;
     QByteArray text;
@@ -66,8 +70,9 @@ FileResult FileToArray(const std::string& path, std::uint32_t* values, int count
     if (info.exists() && !info.isFile()) return kFileNotRegular;
     QFile file(name);
     if (path.empty() || !file.open(QIODevice::ReadOnly)) return kFileCannotOpen;
-    QByteArray text = file.read(kMaxReadBytes);
+    QByteArray text = file.read(kMaxReadBytes + 1);
     if (file.error() != QFileDevice::NoError) return kFileCannotOpen;
+    if (text.size() > kMaxReadBytes) return kFileTooLarge;
     if (text.startsWith("\xEF\xBB\xBF")) text.remove(0, 3);  // the mark some editors write
     qsizetype at = 0;
     std::vector<std::uint32_t> read(static_cast<std::size_t>(count));

@@ -2,14 +2,15 @@
 #include "compare_panel.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data_table.h"
 #include "engine_impl.h"
+#include "secondary_window.h"
+#include "window_layout.h"
 
 namespace platform {
 
@@ -20,7 +21,7 @@ struct ComparePanel::Impl {
     QPointer<QWidget> window;
     QPointer<QLabel> summary;
     QPointer<QLabel> status;
-    QPointer<QTableWidget> table;
+    QPointer<DataTable> table;
 
     Impl(Engine& e, CompareCallback cb, void* d) : engine(e), callback(cb), data(d) {}
 
@@ -47,14 +48,7 @@ struct ComparePanel::Impl {
         summary = new QLabel;
         summary->setObjectName(QStringLiteral("CompareSummary"));
         layout->addWidget(summary);
-        table = new QTableWidget;
-        table->setObjectName(QStringLiteral("CompareTable"));
-        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table->verticalHeader()->hide();
-        // Compact rows, so that the whole record is in view without scrolling.
-        table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 8);
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-        table->horizontalHeader()->setStretchLastSection(true);
+        table = new DataTable(QStringLiteral("CompareTable"));
         layout->addWidget(table, 1);
         status = new QLabel;
         status->setObjectName(QStringLiteral("CompareStatus"));
@@ -68,23 +62,7 @@ struct ComparePanel::Impl {
         QObject::connect(close, &QPushButton::clicked, window, &QWidget::hide);
         buttons->addWidget(close);
         layout->addLayout(buttons);
-        window->resize(560, 620);
-    }
-
-    void SetShape(int rows, int columns) {
-        if (table->rowCount() == rows && table->columnCount() == columns) return;
-        table->setRowCount(rows);
-        table->setColumnCount(columns);
-        for (int r = -1; r < rows; ++r)
-            for (int c = 0; c < columns; ++c) {
-                auto* item = new QTableWidgetItem;
-                item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                              : Qt::AlignRight | Qt::AlignVCenter);
-                if (r < 0)
-                    table->setHorizontalHeaderItem(c, item);
-                else
-                    table->setItem(r, c, item);
-            }
+        CloseOnEscape(engine.impl(), window, owner);
     }
 };
 
@@ -99,7 +77,13 @@ ComparePanel::~ComparePanel() {
 
 void ComparePanel::Show() {
     if (impl_->window == nullptr) return;
-    impl_->window->show();
+    // The table's whole content, as far as the screen that holds the main panel allows.
+    QWidget* window = impl_->window;
+    if (window->isHidden()) {
+        window->resize(window->sizeHint().expandedTo(QSize(560, 0)));
+        KeepOnScreen(window, window->parentWidget());
+    }
+    window->show();
     impl_->window->raise();
     impl_->window->activateWindow();
 }
@@ -117,22 +101,7 @@ void ComparePanel::ShowStatus(const std::string& text) {
 
 void ComparePanel::ShowTable(const std::vector<std::string>& header,
                              const std::vector<std::vector<TableCell>>& rows) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr) return;
-    const int columns = static_cast<int>(header.size());
-    impl_->SetShape(static_cast<int>(rows.size()), columns);
-    for (int c = 0; c < columns; ++c)
-        table->horizontalHeaderItem(c)->setText(QString::fromStdString(header[c]));
-    const QBrush tint(ToColor(kMarkColor));
-    for (int r = 0; r < static_cast<int>(rows.size()); ++r)
-        for (int c = 0; c < columns && c < static_cast<int>(rows[r].size()); ++c) {
-            QTableWidgetItem* item = table->item(r, c);
-            const TableCell& cell = rows[r][c];
-            const QString text = QString::fromStdString(cell.text);
-            if (item->text() != text) item->setText(text);
-            const QBrush brush = cell.differs ? tint : QBrush();
-            if (item->background() != brush) item->setBackground(brush);
-        }
+    if (impl_->table) impl_->table->Show(header, rows);
 }
 
 }  // namespace platform

@@ -37,26 +37,38 @@ int Background(const QWidget* w) {
 
 constexpr const char* kMarkedProperty = "tavrixMarkedPalette";  // the palette before marking
 constexpr const char* kMarkedFillProperty = "tavrixMarkedAutoFill";
+constexpr const char* kMarkedTipProperty = "tavrixMarkedToolTip";
+constexpr const char* kMarkKindProperty = "tavrixMarkKind";
+constexpr int kNotReadColor = 0xC9DCEE;
+
+void Unmark(QWidget* w) {
+    const QVariant before = w->property(kMarkedProperty);
+    if (!before.isValid()) return;
+    w->setPalette(before.value<QPalette>());
+    w->setAutoFillBackground(w->property(kMarkedFillProperty).toBool());
+    w->setToolTip(w->property(kMarkedTipProperty).toString());
+    for (const char* name : {kMarkedProperty, kMarkedFillProperty, kMarkedTipProperty})
+        w->setProperty(name, QVariant());
+    w->setProperty(kMarkKindProperty, QVariant());
+}
 
 // The look before marking is kept whole: a control without a palette of its own gets its
 // inherited one back, so later changes of the window's palette still reach it.
-void SetMarked(QWidget* w, bool on) {
-    const QVariant before = w->property(kMarkedProperty);
-    if (on == before.isValid()) return;
-    if (on) {
-        const bool own = w->testAttribute(Qt::WA_SetPalette);
-        w->setProperty(kMarkedProperty, own ? QVariant(w->palette()) : QVariant(QPalette()));
-        w->setProperty(kMarkedFillProperty, w->autoFillBackground());
-        QPalette pal = w->palette();
-        for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
-            pal.setColor(role, ToColor(kMarkColor));
-        w->setPalette(pal);
-        w->setAutoFillBackground(true);
-    } else {
-        w->setPalette(before.value<QPalette>());
-        w->setAutoFillBackground(w->property(kMarkedFillProperty).toBool());
-        w->setProperty(kMarkedProperty, QVariant());
-    }
+void SetMarked(QWidget* w, int kind) {
+    if (kind == w->property(kMarkKindProperty).toInt()) return;
+    Unmark(w);
+    if (kind != MARK_DIFFERS && kind != MARK_NOT_READ) return;
+    const bool own = w->testAttribute(Qt::WA_SetPalette);
+    w->setProperty(kMarkedProperty, own ? QVariant(w->palette()) : QVariant(QPalette()));
+    w->setProperty(kMarkedFillProperty, w->autoFillBackground());
+    w->setProperty(kMarkedTipProperty, w->toolTip());
+    w->setProperty(kMarkKindProperty, kind);
+    QPalette pal = w->palette();
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        pal.setColor(role, ToColor(kind == MARK_DIFFERS ? kMarkColor : kNotReadColor));
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+    if (kind == MARK_NOT_READ) w->setToolTip(QStringLiteral("not read from the sensor"));
 }
 
 int SetPointSize(QWidget* w, int points) {
@@ -123,7 +135,7 @@ int Engine::SetCtrlAttribute(int panel, int control, int attr, int value) {
         case ATTR_STRIP_WINDOW_MODE:
             return SetStripAttribute(w, attr, value);
         case ATTR_MARKED:
-            SetMarked(w, value != 0);
+            SetMarked(w, value);
             return 0;
         case ATTR_TEXT_FONT:
         case ATTR_ON_TEXT:
@@ -190,7 +202,7 @@ int Engine::GetCtrlAttribute(int panel, int control, int attr, int& value) const
         case ATTR_STRIP_WINDOW_MODE:
             return GetStripAttribute(w, attr, value);
         case ATTR_MARKED:
-            value = w->property(kMarkedProperty).isValid() ? 1 : 0;
+            value = w->property(kMarkKindProperty).toInt();
             return 0;
         default:
             return kErrNotSupported;

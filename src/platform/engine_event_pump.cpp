@@ -79,3 +79,26 @@ void Engine::Delay(double seconds) const {
 }
 
 }  // namespace platform
+
+namespace platform {
+
+namespace {
+
+// A deferred call looks again this often while callbacks are still running.
+constexpr int kDeferredRetryMs = 10;
+
+void RunWhenIdle(Engine::Impl& impl, void (*call)(void*), void* data, int delayMs) {
+    QTimer::singleShot(delayMs, &impl.wakeTimer, [&impl, call, data] {
+        if (impl.callbackDepth > 0) return RunWhenIdle(impl, call, data, kDeferredRetryMs);
+        CallbackScope scope(impl);
+        call(data);
+    });
+}
+
+}  // namespace
+
+void Engine::PostDeferredCall(void (*call)(void* data), void* data) {
+    RunWhenIdle(*impl_, call, data, 0);
+}
+
+}  // namespace platform

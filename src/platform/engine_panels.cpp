@@ -1,6 +1,7 @@
 // Panels from a Qt Designer file: loading, showing, hiding, discarding.
 #include <QFile>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QUiLoader>
 #include <memory>
 
@@ -9,7 +10,9 @@
 #include "drop_down_list.h"
 #include "engine_impl.h"
 #include "graph_widget.h"
+#include "meaning_spin_box.h"
 #include "panel_ids.h"
+#include "secondary_window.h"
 #include "strip_chart.h"
 #include "window_layout.h"
 
@@ -30,6 +33,8 @@ class PanelLoader : public QUiLoader {
             widget = new BinarySwitch(parent);
         else if (className == QLatin1String("QDoubleSpinBox"))
             widget = new DecimalSpinBox(parent);
+        else if (className == QLatin1String("QSpinBox"))
+            widget = new MeaningSpinBox(parent);
         else if (className == QLatin1String("QComboBox"))
             widget = new DropDownList(parent);
         else
@@ -67,15 +72,26 @@ int Engine::LoadPanel(int parent, const std::string& file, const std::string& pa
     auto* window = root->findChild<QWidget*>(name, Qt::FindDirectChildrenOnly);
     if (window == nullptr) window = root->findChild<QWidget*>(name);  // panel nested in a frame
     if (window == nullptr) return kErrNoPanel;
-    window->setParent(parentWindow, Qt::Window);  // leaves it hidden, keeps size and title
-    window->hide();
-    return impl_->addPanel(window, FindControls(window));
+    window->setParent(nullptr);
+    QMainWindow* main = MakePanelWindow(window);
+    if (parentWindow != nullptr) main->setParent(parentWindow, Qt::Window);
+    main->hide();
+    return impl_->addPanel(main, FindControls(main));
 }
 
 int Engine::DisplayPanel(int panel) {
     PanelRecord* record = impl_->panel(panel);
     if (record == nullptr) return kErrBadHandle;
-    InstallWindowLayout(record->window);
+    // Secondary windows open on the screen of the first panel shown (the main panel).
+    const QWidget* anchor = nullptr;
+    for (const auto& [handle, other] : impl_->panels)
+        if (other.window && other.window->isVisible()) {
+            anchor = other.window;
+            break;
+        }
+    PrepareToShow(record->window, anchor);
+    if (anchor != nullptr && anchor != record->window)
+        CloseOnEscape(*impl_, record->window, anchor);
     record->window->show();
     record->window->raise();
     record->window->activateWindow();

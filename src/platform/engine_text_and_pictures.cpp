@@ -4,6 +4,7 @@
 #include <QPixmap>
 
 #include "engine_impl.h"
+#include "window_layout.h"
 
 namespace platform {
 
@@ -11,7 +12,7 @@ int Engine::NewCtrl(int panel, int style, const std::string& label, int top, int
     PanelRecord* record = impl_->panel(panel);
     if (record == nullptr) return kErrBadHandle;
     if (style != CTRL_TEXT_MSG) return kErrNotSupported;
-    auto* text = new QLabel(record->window);
+    auto* text = new QLabel(PanelContent(record->window));
     text->setProperty(kTextMessageProperty, true);
     text->move(left, top);
     SetControlText(text, QString::fromStdString(label));

@@ -1,5 +1,6 @@
 #include "plot_base.h"
 
+#include <QToolTip>
 #include <algorithm>
 #include <cmath>
 
@@ -35,6 +36,68 @@ PlotBase::PlotBase(QWidget* parent) : QCustomPlot(parent) {
     layer(QStringLiteral("overlay"))->setMode(QCPLayer::lmLogical);
     // The plot fills its whole area with its background, so what lies beneath is not painted.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
+    connect(this, &QCustomPlot::mouseWheel, this, [this] { beginUserView(); });
+    connect(this, &QCustomPlot::mouseMove, this, [this](QMouseEvent* event) {
+        if ((event->buttons() & Qt::LeftButton) != 0) beginUserView();
+        showReadout(event);
+    });
+    connect(this, &QCustomPlot::mouseDoubleClick, this, [this] { restoreView(); });
+}
+
+void PlotBase::beginUserView() {
+    if (userView_) return;
+    userView_ = true;
+    wantedX_ = xAxis->range();
+    wantedY_ = yAxis->range();
+}
+
+void PlotBase::restoreView() {
+    if (!userView_) return;
+    userView_ = false;
+    xAxis->setRange(wantedX_);
+    yAxis->setRange(wantedY_);
+    dirty_ = true;
+    redrawNow();
+}
+
+void PlotBase::showReadout(QMouseEvent* event) {
+    const QStringList names = property("readout").toString().split(QLatin1Char(';'));
+    if (names.size() != 2 || graphCount() == 0 || graph(0)->data()->isEmpty()) return;
+    const double x = xAxis->pixelToCoord(event->pos().x());
+    auto point = graph(0)->data()->findBegin(x, false);
+    if (point == graph(0)->data()->constEnd()) return;
+    const QString text = QStringLiteral("%1 %2, %3 %4")
+                             .arg(names[0])
+                             .arg(qRound(point->key))
+                             .arg(names[1])
+                             .arg(qRound(point->value));
+    setToolTip(text);
+    QToolTip::showText(event->globalPosition().toPoint(), text, this);
+}
+
+template <class Draw>
+bool PlotBase::withTitle(const QString& title, Draw draw) {
+    plotLayout()->insertRow(0);
+    auto* line = new QCPTextElement(this, title, QFont(font().family(), 10, QFont::Bold));
+    plotLayout()->addElement(0, 0, line);
+    const bool written = draw();
+    plotLayout()->remove(line);
+    plotLayout()->simplify();
+    dirty_ = true;
+    requestRedraw();  // laid out for the screen again
+    return written;
+}
+
+bool PlotBase::exportPng(const QString& path, int width, int height, const QString& title) {
+    return withTitle(title, [&] { return savePng(path, width / 2, height / 2, 2.0); });
+}
+
+bool PlotBase::exportPdf(const QString& path, int width, int height, const QString& title) {
+    return withTitle(title, [&] {
+        return savePdf(path, width / 2, height / 2, QCP::epNoCosmetic,
+                       QStringLiteral("Tavrix-Didor"), title);
+    });
 }
 
 void PlotBase::requestRedraw() {
@@ -49,8 +112,8 @@ void PlotBase::requestRedraw() {
 void PlotBase::redrawNow() {
     if (!dirty_ || !isVisible()) return;  // a hidden plot is drawn when it is shown
     dirty_ = false;
-    if (autoX_) xAxis->rescale(true);
-    if (autoY_) yAxis->rescale(true);
+    if (autoX_ && !userView_) xAxis->rescale(true);
+    if (autoY_ && !userView_) yAxis->rescale(true);
     replot(rpQueuedRefresh);
     sinceRedraw_.restart();
 }
@@ -91,7 +154,10 @@ bool PlotBase::setAxisScaling(int axis, bool autoscale, double min, double max) 
                            (autoscale || (a->range().lower == min && a->range().upper == max));
     if (unchanged) return true;
     autoFlag = autoscale;
-    if (!autoscale) a->setRange(min, max);
+    if (!autoscale && userView_)
+        (axis == 0 ? wantedX_ : wantedY_) = QCPRange(min, max);  // applied when restored
+    else if (!autoscale)
+        a->setRange(min, max);
     requestRedraw();
     return true;
 }

@@ -6,6 +6,14 @@
 // hidden plot is not drawn until it is shown. The draw buffers follow the screen's device pixel
 // ratio, so text stays sharp on high-DPI screens.
 //
+// The mouse wheel zooms and a drag pans (the plot library's own interactions). A user's zoom or
+// pan suspends the ranges the program sets until a double click restores them. A plot whose
+// panel file names its axes for the reader (the string property "readout", "pixel;sample") shows
+// the nearest point of its first curve at the mouse.
+//
+// Exports draw the plot at a size of their own, with a title line above it, in one go: nothing is
+// painted on screen meanwhile, and the plot is laid out again for the screen afterwards.
+//
 // Panel file properties: xLabel, yLabel (axis titles) and xMin, xMax, yMin, yMax (axis ranges).
 #pragma once
 
@@ -38,6 +46,13 @@ class PlotBase : public QCustomPlot {
     // fits the axis to the data at every redraw. Returns false for a bad axis or range.
     bool setAxisScaling(int axis, bool autoscale, double min, double max);
 
+    // A PNG of width x height pixels drawn at twice the pixel density, or a PDF of that size in
+    // points halved, as vectors; `title` on a line above the plot. False when it cannot be written.
+    bool exportPng(const QString& path, int width, int height, const QString& title);
+    bool exportPdf(const QString& path, int width, int height, const QString& title);
+    // True while a user's zoom or pan holds the view.
+    bool userView() const { return userView_; }
+
     QString xLabel() const { return xAxis->label(); }
     QString yLabel() const { return yAxis->label(); }
     void setXLabel(const QString& label);
@@ -55,6 +70,12 @@ class PlotBase : public QCustomPlot {
     bool event(QEvent* event) override;
 
   private:
+    void beginUserView();
+    void restoreView();
+    void showReadout(QMouseEvent* event);
+    template <class Draw>
+    bool withTitle(const QString& title, Draw draw);
+
     void redrawNow();
     void followDevicePixelRatio();
     void fitTickCounts();
@@ -64,6 +85,8 @@ class PlotBase : public QCustomPlot {
     bool dirty_ = false;
     bool autoX_ = false;
     bool autoY_ = false;
+    bool userView_ = false;
+    QCPRange wantedX_, wantedY_;  // the program's ranges, while a user's view holds
 };
 
 }  // namespace platform

@@ -3,6 +3,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QSaveFile>
+#include <cerrno>
+
+#include "file_failure.h"
+#include "output_target.h"
 
 namespace platform {
 
@@ -22,6 +26,10 @@ RowFileResult RowFile::Open(const std::string& path) {
     Close();
     impl_->file.setFileName(QString::fromStdString(path));
     impl_->whole = 0;
+    if (!MayWriteTo(path)) {
+        impl_->error = QString::fromLatin1(kNotRegularText);
+        return RowFileResult::CannotOpen;
+    }
     // Unbuffered: every Append is one write to the system, nothing waits inside the process.
     if (!impl_->file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
         impl_->error = impl_->file.errorString();
@@ -37,7 +45,8 @@ RowFileResult RowFile::Append(const std::string& rows) {
         impl_->whole += size;
         return RowFileResult::Ok;
     }
-    impl_->error = impl_->file.errorString();
+    const int errorNumber = errno;  // before anything else can change it
+    impl_->error = QString::fromStdString(FailureText(impl_->file, errorNumber));
     impl_->file.resize(impl_->whole);  // shrinking is allowed even when the disk is full
     impl_->file.close();
     return RowFileResult::WriteFailed;
@@ -56,6 +65,7 @@ std::string RowFile::ErrorText() const {
 }
 
 std::string SaveTextFile(const std::string& path, const std::string& text) {
+    if (!MayWriteTo(path)) return kNotRegularText;
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly)) return file.errorString().toStdString();
     const auto size = static_cast<qint64>(text.size());

@@ -24,7 +24,6 @@ struct Rs232::Impl {
 
     Engine& engine;
     std::map<int, std::unique_ptr<SerialChannel>> channels;
-    std::map<int, double> byteSeconds;  // by port, as last opened
     SimulatedPort simulator;
     PortListWatch watch;
 };
@@ -60,11 +59,6 @@ int Rs232::OpenComConfig(int port, const std::string& deviceName, long baud, int
     const bool simulated = device == kSimulatedDevice;
     auto opened = simulated ? impl_->simulator.Device(&error)
                             : MakePortDevice(QString::fromStdString(device));
-    // A start bit, the data bits, a parity bit if any and the stop bits make one byte on the line;
-    // the simulated sensor's line runs at its own pace (none when unpaced).
-    const long lineBaud = simulated ? impl_->simulator.baud() : baud;
-    const int bitsPerByte = 1 + dataBits + (parity != 0 ? 1 : 0) + stopBits;
-    impl_->byteSeconds[port] = lineBaud > 0 ? double(bitsPerByte) / double(lineBaud) : 0.0;
     return opened ? impl_->MakeChannel(port).Open(std::move(opened), settings) : error;
 }
 
@@ -122,11 +116,6 @@ int Rs232::InstallComCallback(int port, int eventMask, int notifyCount, int even
     SerialChannel* c = impl_->Channel(port);
     return c ? c->InstallCallback(eventMask, notifyCount, eventCharacter, callback, callbackData)
              : kComNotOpen;
-}
-
-double Rs232::ByteSeconds(int port) const {
-    const auto it = impl_->byteSeconds.find(port);
-    return it == impl_->byteSeconds.end() ? 0.0 : it->second;
 }
 
 std::string Rs232::DeviceForPort(int port) const {

@@ -7,6 +7,7 @@
 #include "serial_device.h"
 
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -167,6 +168,20 @@ bool ValidSettings(const SerialSettings& s) {
 
 std::unique_ptr<SerialDevice> MakePortDevice(const QString& path) {
     return std::make_unique<PortDevice>(path);
+}
+
+bool IsSerialDevice(const std::string& path) {
+#ifdef Q_OS_UNIX
+    // Without blocking on the modem lines; asked only after an open has failed.
+    const int fd = ::open(QFile::encodeName(QString::fromStdString(path)).constData(),
+                          O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return errno != ENOTDIR && errno != EISDIR && errno != ENXIO;
+    const bool terminal = ::isatty(fd) == 1;
+    ::close(fd);
+    return terminal;
+#else
+    return !QFileInfo(QString::fromStdString(path)).isDir();
+#endif
 }
 
 }  // namespace platform

@@ -20,6 +20,7 @@ std::unique_ptr<SerialDevice> SimulatedPort::Device(int* error) {
     }
     sim::ServerOptions options;
     options.baud = parsed.options.baud;
+    options.burst = parsed.options.burst;
     options.faults = parsed.options.faults;
     if (parsed.options.log)
         options.onRequest = [](const sim::LoggedRequest& r) {
@@ -30,7 +31,6 @@ std::unique_ptr<SerialDevice> SimulatedPort::Device(int* error) {
     if (line_) fresh->SetRecords(line_->Ram(), line_->Eeprom());
     fresh->Start();
     line_ = std::move(fresh);
-    baud_ = parsed.options.baud;
     return MakeSimulatedDevice(line_);
 }
 

@@ -16,12 +16,9 @@ class SimulatedPort {
     // A device on the simulated sensor's line; null with *error set to an open-error code of
     // rs232.h when the options cannot be parsed (the reason goes to standard error).
     std::unique_ptr<SerialDevice> Device(int* error);
-    // The pace of the line as last started, in baud; 0 when unpaced.
-    long baud() const { return baud_; }
 
   private:
     std::shared_ptr<sim::LocalLine> line_;
-    long baud_ = 0;
 };
 
 }  // namespace platform

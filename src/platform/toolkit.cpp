@@ -1,5 +1,6 @@
 // The application object: made here unless the process already has one (a test, for example).
 #include <QApplication>
+#include <csignal>
 #include <cstdlib>
 
 #include "toolkit.h"
@@ -32,6 +33,11 @@ struct Toolkit::State {
 };
 
 Toolkit::Toolkit() : state_(std::make_unique<State>()) {
+#ifdef SIGXFSZ
+    // A write past the file-size limit then fails like one onto a full disk, and the writers keep
+    // whole rows and say why, instead of the signal ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     if (QApplication::instance() != nullptr || !DisplayReachable()) return;
     state_->owned = std::make_unique<QApplication>(state_->argc, state_->argv);
     // Panels ignore their close box and dialogs come and go: only QuitUserInterface ends the loop.

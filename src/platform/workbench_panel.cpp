@@ -3,27 +3,37 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHeaderView>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "data_table.h"
 #include "engine_impl.h"
+#include "output_target.h"
 #include "plot_base.h"
+#include "sensor_box_frame.h"
 #include "settings.h"
+#include "workbench_dock.h"
 
 namespace platform {
 
 namespace {
 
-constexpr int kWidth = 470;
 constexpr const char* kFolderKey = "workbench/lastFolder";
+constexpr const char* kCsvFormatKey = "workbench/csvFormat";  // 1: semicolon
+// The CSV formats as the list and the file dialog name them, RFC 4180 first.
+constexpr const char* kCsvFormats[] = {
+    "CSV, comma-separated (*.csv)",
+    "CSV, semicolon-separated, decimal comma (*.csv)",
+};
 constexpr const char* kRecordOff = "Record (Ctrl+R)";
 constexpr const char* kRecordOn = "\u25CF Recording - Ctrl+R ends it";
 
@@ -42,11 +52,12 @@ struct WorkbenchPanel::Impl {
     void* data;
     QPointer<QWidget> side;
     QPointer<QLabel> rate;
-    QPointer<QTableWidget> table;
+    QPointer<DataTable> table;
     QPointer<QPushButton> record;
     QPointer<QPushButton> publish;
     QPointer<QLabel> unsent;
-    QPointer<QFileDialog> dialog;
+    QPointer<QComboBox> csvFormat;
+    QPointer<QDialog> dialog;  // the file dialog, or the question whether to replace the file
 
     Impl(Engine& e, WorkbenchCallback cb, void* d) : engine(e), callback(cb), data(d) {}
 
@@ -55,32 +66,41 @@ struct WorkbenchPanel::Impl {
         callback(data, action, file);
     }
 
+    // The file dialog's own question would run a nested event loop of its own, holding up a
+    // running loop's cycle until it is answered; this one returns at once like the dialog.
+    void AskToReplace(QWidget* window, WorkbenchAction forAction, const QFileInfo& chosen) {
+        auto* box = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Replace file"),
+            chosen.fileName() + QStringLiteral(" already exists.\nDo you want to replace it?"),
+            QMessageBox::Yes | QMessageBox::No, window);
+        dialog = box;
+        box->setObjectName(QStringLiteral("WorkbenchReplaceQuestion"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setDefaultButton(QMessageBox::No);
+        const std::string path = chosen.absoluteFilePath().toStdString();
+        QObject::connect(box, &QDialog::finished, box, [this, box, forAction, path] {
+            const bool replace = box->clickedButton() == box->button(QMessageBox::Yes);
+            Call(replace ? forAction : WorkbenchAction::Cancelled, replace ? path : std::string());
+        });
+        box->open();
+    }
+
     void ShowRecording(bool on) {
         record->setText(QString::fromUtf8(on ? kRecordOn : kRecordOff));
         record->setStyleSheet(on ? QStringLiteral("color: #c00000; font-weight: bold") : QString());
     }
 
     void Build(QWidget* window) {
-        const QSize panelSize = window->size();
-        window->setFixedSize(panelSize.width() + kWidth, panelSize.height());
-        side = new QWidget(window);
-        side->setObjectName(QStringLiteral("Workbench"));
-        side->setGeometry(panelSize.width(), 0, kWidth, panelSize.height());
-        auto* layout = new QVBoxLayout(side);
-        auto* title = new QLabel(QStringLiteral("<b>Measurement workbench</b>"));
-        layout->addWidget(title);
+        QVBoxLayout* layout = WorkbenchColumn(window);
+        if (layout == nullptr) return;
+        side = layout->parentWidget();
+        layout->addWidget(NewSensorBoxFrame());
         rate = new QLabel(QStringLiteral("Rate: -"));
         rate->setObjectName(QStringLiteral("WorkbenchRate"));
         layout->addWidget(rate);
-        table = new QTableWidget;
-        table->setObjectName(QStringLiteral("WorkbenchTable"));
-        table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        table->verticalHeader()->hide();
+        table = new DataTable(QStringLiteral("WorkbenchTable"));
         table->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        // Fixed widths: fitting columns to their contents would measure every cell at each refresh.
-        table->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-        table->horizontalHeader()->setStretchLastSection(true);
-        layout->addWidget(table, 1);
+        layout->addWidget(table);
         record = AddButton(layout, "WorkbenchRecord", kRecordOff);
         record->setCheckable(true);
         QObject::connect(record, &QPushButton::toggled, record, [this](bool on) {
@@ -111,7 +131,28 @@ struct WorkbenchPanel::Impl {
             QObject::connect(AddButton(layout, b.name, b.text), &QPushButton::clicked, side,
                              [this, action] { Call(action); });
         }
+        BuildCsvFormat(layout);
         BuildParameterChecks(layout, window);
+        layout->addStretch(1);
+    }
+
+    // The CSV format of Record and Save last 100, remembered between runs.
+    void BuildCsvFormat(QVBoxLayout* layout) {
+        auto* row = new QHBoxLayout;
+        auto* label = new QLabel(QStringLiteral("CSV:"));
+        csvFormat = new QComboBox;
+        csvFormat->setObjectName(QStringLiteral("WorkbenchCsvFormat"));
+        for (const char* name : kCsvFormats)
+            csvFormat->addItem(QString::fromUtf8(name).section(QLatin1String(" ("), 0, 0));
+        csvFormat->setCurrentIndex(UserSettings().value(QLatin1String(kCsvFormatKey)).toInt() == 1);
+        csvFormat->setAccessibleName(QStringLiteral("CSV format"));
+        label->setBuddy(csvFormat);
+        QObject::connect(csvFormat, &QComboBox::currentIndexChanged, csvFormat, [](int index) {
+            UserSettings().setValue(QLatin1String(kCsvFormatKey), index);
+        });
+        row->addWidget(label);
+        row->addWidget(csvFormat, 1);
+        layout->addLayout(row);
     }
 
     // The parameter checks: unsent values and the compare view.
@@ -142,47 +183,21 @@ void WorkbenchPanel::ShowRate(const std::string& text) {
     if (impl_->rate) impl_->rate->setText(QString::fromStdString(text));
 }
 
-void WorkbenchPanel::ShowTable(const std::vector<std::vector<std::string>>& rows) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr || rows.empty()) return;
-    const int count = static_cast<int>(rows.size()), columns = static_cast<int>(rows[0].size());
-    if (table->rowCount() != count - 1 || table->columnCount() != columns) {
-        table->setRowCount(count - 1);
-        table->setColumnCount(columns);
-        for (int r = 0; r < count; ++r)
-            for (int c = 0; c < columns; ++c) {
-                auto* item = new QTableWidgetItem;
-                item->setTextAlignment(c == 0 ? Qt::AlignLeft | Qt::AlignVCenter
-                                              : Qt::AlignRight | Qt::AlignVCenter);
-                if (r == 0)
-                    table->setHorizontalHeaderItem(c, item);
-                else
-                    table->setItem(r - 1, c, item);
-            }
-    }
-    // Only changed texts are set, with updates held back: the table then repaints once.
-    table->setUpdatesEnabled(false);
-    for (int r = 0; r < count; ++r)
-        for (int c = 0; c < columns && c < static_cast<int>(rows[r].size()); ++c) {
-            QTableWidgetItem* item =
-                r == 0 ? table->horizontalHeaderItem(c) : table->item(r - 1, c);
-            const QString text = QString::fromStdString(rows[r][c]);
-            if (item->text() != text) item->setText(text);
-        }
-    table->setUpdatesEnabled(true);
+void WorkbenchPanel::ShowTable(const std::vector<std::string>& header,
+                               const std::vector<std::vector<TableCell>>& rows) {
+    if (impl_->table) impl_->table->Show(header, rows);
 }
 
 void WorkbenchPanel::SizeColumns(const std::vector<std::string>& widest) {
-    QTableWidget* table = impl_->table;
-    if (table == nullptr) return;
-    table->setColumnCount(std::max(table->columnCount(), static_cast<int>(widest.size())));
-    const QFontMetrics metrics(table->font());
-    for (int c = 0; c < static_cast<int>(widest.size()); ++c)
-        table->setColumnWidth(c, metrics.horizontalAdvance(QString::fromStdString(widest[c])) + 10);
+    if (impl_->table) impl_->table->FixColumnWidths(widest);
 }
 
 void WorkbenchPanel::ShowUnsent(const std::string& text) {
     if (impl_->unsent) impl_->unsent->setText(QString::fromStdString(text));
+}
+
+bool WorkbenchPanel::SemicolonCsv() const {
+    return impl_->csvFormat && impl_->csvFormat->currentIndex() == 1;
 }
 
 void WorkbenchPanel::SetRecording(bool on) {
@@ -211,16 +226,31 @@ bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& ti
     dialog->setObjectName(QStringLiteral("WorkbenchFileDialog"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);  // asked without blocking, below
     dialog->setAcceptMode(QFileDialog::AcceptSave);
-    dialog->setNameFilter(QString::fromStdString(pattern));
+    const bool csv = pattern == "*.csv";
+    if (csv && impl_->csvFormat) {  // the file type chooses the format
+        dialog->setNameFilters(
+            {QString::fromUtf8(kCsvFormats[0]), QString::fromUtf8(kCsvFormats[1])});
+        dialog->selectNameFilter(QString::fromUtf8(kCsvFormats[impl_->csvFormat->currentIndex()]));
+    } else {
+        dialog->setNameFilter(QString::fromStdString(pattern));
+    }
     dialog->setDefaultSuffix(QFileInfo(QString::fromStdString(pattern)).suffix());
     dialog->selectFile(QString::fromStdString(defaultName));
     Impl* impl = impl_.get();
+    QWidget* window = impl_->side->window();
     QObject::connect(dialog, &QFileDialog::fileSelected, dialog,
-                     [impl, forAction](const QString& file) {
+                     [impl, window, forAction, csv, dialog](const QString& file) {
                          const QFileInfo chosen(file);
+                         if (csv && impl->csvFormat)
+                             impl->csvFormat->setCurrentIndex(dialog->selectedNameFilter() ==
+                                                              QString::fromUtf8(kCsvFormats[1]));
                          UserSettings().setValue(QLatin1String(kFolderKey), chosen.absolutePath());
-                         impl->Call(forAction, chosen.absoluteFilePath().toStdString());
+                         if (chosen.isFile())  // other targets are refused by the writer
+                             impl->AskToReplace(window, forAction, chosen);
+                         else
+                             impl->Call(forAction, chosen.absoluteFilePath().toStdString());
                      });
     QObject::connect(dialog, &QFileDialog::rejected, dialog,
                      [impl] { impl->Call(WorkbenchAction::Cancelled); });
@@ -236,14 +266,21 @@ PlotBase* Plot(Engine& engine, int panel, int control) {
 
 }  // namespace
 
-bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path) {
+// The plot library opens the path itself: the target is checked just before.
+bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && plot->savePng(QString::fromStdString(path));
+    return plot != nullptr && MayWriteTo(path) &&
+           plot->exportPng(QString::fromStdString(path), width, height,
+                           QString::fromStdString(title));
 }
 
-bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path) {
+bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title) {
     PlotBase* plot = Plot(engine, panel, control);
-    return plot != nullptr && plot->savePdf(QString::fromStdString(path));
+    return plot != nullptr && MayWriteTo(path) &&
+           plot->exportPdf(QString::fromStdString(path), width, height,
+                           QString::fromStdString(title));
 }
 
 bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls) {

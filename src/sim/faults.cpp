@@ -48,6 +48,9 @@ Reply FaultInjector::Apply(std::uint16_t code, const Answer& answer) {
             case FaultKind::Delay:
                 reply.delay += std::max(f.value, 0.0);
                 break;
+            case FaultKind::DelayFirst:
+                if (n == 1) reply.delay += std::max(f.value, 0.0);
+                break;
             case FaultKind::HangUp:
                 if (n > static_cast<long>(Count(f.value))) reply.hangUp = true;
                 break;

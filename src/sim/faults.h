@@ -5,6 +5,7 @@
 //   Silent       no answer
 //   SilentAfter  answers N requests, then none
 //   Delay        the answer starts `seconds` after the request has arrived
+//   DelayFirst   as Delay, for the first request it applies to only (one late answer)
 //   ShortFrame   answer frames: only the first K bytes
 //   Trailing     answer frames: K extra bytes (0x7E) after the frame
 //   Garbage      answer frames: K bytes (never 0x55 or 0xAA) before the frame
@@ -28,6 +29,7 @@ enum class FaultKind {
     Silent,
     SilentAfter,
     Delay,
+    DelayFirst,
     ShortFrame,
     Trailing,
     Garbage,

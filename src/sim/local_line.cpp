@@ -162,7 +162,7 @@ bool LocalLine::HandOver(LineEngine& line, double now) {
     if (n == 0) return false;
     line.Consume(n);
     input_.insert(input_.end(), chunk, chunk + n);
-    nextBurst_ = now + kBurstInterval;
+    nextBurst_ = now + (burst() > 0 ? burst() : kBurstInterval);
     return true;
 }
 

@@ -29,7 +29,8 @@ class LineEngine;
 
 class LocalLine : public SharedSensor {
   public:
-    static constexpr double kBurstInterval = 0.004;  // seconds between hand-overs, paced
+    static constexpr double kBurstInterval = 0.004;  // seconds between hand-overs, paced, unless
+                                                     // the options say otherwise
     static constexpr std::size_t kInputLimit = 4096;
 
     explicit LocalLine(const SensorConfig& sensor = {}, ServerOptions options = {});

@@ -40,6 +40,7 @@ const std::map<std::string, FaultName>& FaultNames() {
         {"silent", {FaultKind::Silent, FaultName::None}},
         {"silent-after", {FaultKind::SilentAfter, FaultName::Count}},
         {"delay", {FaultKind::Delay, FaultName::Seconds}},
+        {"delay-first", {FaultKind::DelayFirst, FaultName::Seconds}},
         {"short-frame", {FaultKind::ShortFrame, FaultName::Count}},
         {"trailing", {FaultKind::Trailing, FaultName::Count}},
         {"garbage", {FaultKind::Garbage, FaultName::Count}},
@@ -69,6 +70,7 @@ class Parser {
                                      const std::optional<std::string>& inlineValue);
     bool Word(const std::string& name, const std::optional<std::string>& inlineValue, long max,
               long& out);
+    bool BlockStarts(const std::string& name, const std::string& text);
     bool Fail(std::string message) {
         result_.error = std::move(message);
         return false;
@@ -122,6 +124,21 @@ bool Parser::Word(const std::string& name, const std::optional<std::string>& inl
     return true;
 }
 
+// Samples separated by commas, e.g. 170,8.
+bool Parser::BlockStarts(const std::string& name, const std::string& text) {
+    std::vector<std::uint16_t>& samples = result_.options.sensor.blockStarts;
+    samples.clear();
+    for (std::size_t from = 0; from <= text.size();) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const auto v = ParseNumber(text.substr(from, comma - from), 1023);
+        if (!v || samples.size() == kBlockWords)
+            return Fail(name + ": '" + text + "' is not a list of samples from 0 to 1023");
+        samples.push_back(static_cast<std::uint16_t>(*v));
+        from = comma + 1;
+    }
+    return true;
+}
+
 bool Parser::Option(const std::string& name, const std::optional<std::string>& inlineValue) {
     SimOptions& o = result_.options;
     HardwareProfile& p = o.sensor.profile;
@@ -149,6 +166,11 @@ bool Parser::Option(const std::string& name, const std::optional<std::string>& i
         o.baud = v;
         return true;
     }
+    if (name == "--burst") {
+        if (!Word(name, inlineValue, 1000, v)) return false;
+        o.burst = static_cast<double>(v) / 1000.0;
+        return true;
+    }
     if (name == "--seed" || name == "--noise") {
         if (!Word(name, inlineValue, name == "--seed" ? 0xFFFFFFFFL : 1023, v)) return false;
         if (name == "--seed")
@@ -156,6 +178,11 @@ bool Parser::Option(const std::string& name, const std::optional<std::string>& i
         else
             o.sensor.noise = static_cast<int>(v);
         return true;
+    }
+    if (name == "--block-start") {
+        const auto text = Value(name, inlineValue);
+        if (!text) return false;
+        return BlockStarts(name, *text);
     }
     if (name == "--firmware") {
         const auto text = Value(name, inlineValue);
@@ -272,8 +299,11 @@ std::string OptionsHelp() {
   --pix-end N        last valid position, default the sub-pixel full scale
   --softversion N    firmware version number, default 152
   --firmware TEXT    firmware version text
+  --block-start A,B  every 64-sample block of the image starts with these samples
   --baud N           pace the line at N baud, 10 bits a byte (0: answer at once),
                      default 19200
+  --burst MS         hand the answer bytes over every MS milliseconds (a USB adapter);
+                     default: the pseudo-terminal byte by byte, the built-in line every 4 ms
   --seed N           seed of the image noise, default 1
   --noise N          amplitude of the image noise, default 6
   --fault FAULT      a fault, repeatable. FAULT is NAME[=VALUE][@CODE]; @CODE limits it
@@ -281,6 +311,7 @@ std::string OptionsHelp() {
                        silent            no answer
                        silent-after=N    answer N requests, then none
                        delay=SECONDS     start each answer this late
+                       delay-first=SECONDS  start the first answer this late
                        short-frame=K     answer frames: only the first K bytes
                        trailing=K        answer frames: K extra bytes after the frame
                        garbage=K         answer frames: K junk bytes before the frame

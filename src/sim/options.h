@@ -14,12 +14,15 @@
 //   --pix-end N        last valid position (ccdpixE), default the sub-pixel full scale
 //   --softversion N    firmware version number, default 152
 //   --firmware TEXT    firmware version text
+//   --block-start A,B  every 64-sample block of the image starts with these samples
 //   --baud N           pace the line at N baud (10 bits a byte); 0 answers at once; default 19200
+//   --burst MS         hand the answer bytes over every MS milliseconds, as a USB adapter does
 //   --seed N           seed of the image noise, default 1
 //   --noise N          amplitude of the image noise, default 6
 //   --fault FAULT      a fault (repeatable), FAULT = NAME[=VALUE][@CODE]; @CODE limits it to
 //                      requests with that command code:
-//                        silent, silent-after=N, delay=SECONDS, short-frame=K, trailing=K,
+//                        silent, silent-after=N, delay=SECONDS, delay-first=SECONDS,
+//                        short-frame=K, trailing=K,
 //                        garbage=K, wrong-sync, wrong-echo=CODE, short-block=K, hang-up[=N],
 //                        flood=SECONDS
 //   --log              print every request (time, code) to standard error (program only)
@@ -41,6 +44,7 @@ namespace sim {
 struct SimOptions {
     SensorConfig sensor;
     long baud = 19200;
+    double burst = 0;  // seconds
     std::vector<Fault> faults;
     bool log = false;
     bool help = false;

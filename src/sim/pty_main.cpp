@@ -72,6 +72,7 @@ int main(int argc, char** argv) {
 
     sim::ServerOptions serverOptions;
     serverOptions.baud = o.baud;
+    serverOptions.burst = o.burst;
     serverOptions.faults = o.faults;
     if (o.log) serverOptions.onRequest = PrintRequest;
     sim::PtyServer server(o.sensor, serverOptions);

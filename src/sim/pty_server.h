@@ -62,6 +62,7 @@ class PtyServer : public SharedSensor {
     std::atomic<bool> stopRequested_{false};
     std::atomic<bool> hangUpRequested_{false};
     std::thread thread_;
+    double nextBurst_ = 0;  // serving thread only
 };
 
 }  // namespace sim

@@ -49,13 +49,14 @@ void PtyServer::Run() {
 }
 
 void PtyServer::WriteDueOutput(LineEngine& line, double now, bool* blocked) {
-    if (*blocked) return;
+    if (*blocked || now < nextBurst_) return;
     std::uint8_t chunk[4096];
     const std::size_t n = line.Due(now, chunk);
     if (n == 0) return;
     const ssize_t written = ::write(master_, chunk, n);
     if (written > 0) {
         line.Consume(static_cast<std::size_t>(written));
+        if (burst() > 0) nextBurst_ = now + burst();
     } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
         *blocked = true;
     } else if (written < 0 && errno != EINTR) {
@@ -66,8 +67,8 @@ void PtyServer::WriteDueOutput(LineEngine& line, double now, bool* blocked) {
 void PtyServer::WaitAndRead(LineEngine& line, double now, bool* blocked) {
     pollfd fds[2] = {{master_, POLLIN, 0}, {wakeRead_, POLLIN, 0}};
     if (*blocked) fds[0].events |= POLLOUT;
-    const double wait =
-        line.NextDeadline(now, *blocked ? std::numeric_limits<double>::infinity() : now);
+    const double wait = line.NextDeadline(
+        now, *blocked ? std::numeric_limits<double>::infinity() : std::max(now, nextBurst_));
     const timespec ts = ToTimespec(wait);
     if (::ppoll(fds, 2, wait < 0 ? nullptr : &ts, nullptr) <= 0) return;
     if (fds[1].revents & POLLIN) Drain(wakeRead_);

@@ -5,10 +5,9 @@
 namespace sim {
 
 Responder::Responder(const SensorConfig& config)
-    : config_(config),
-      ram_(config.ram),
-      eeprom_(config.eeprom),
-      scene_(config.seed, config.noise) {}
+    : config_(config), ram_(config.ram), eeprom_(config.eeprom), scene_(config.seed, config.noise) {
+    scene_.SetBlockStarts(config.blockStarts);
+}
 
 void Responder::SetLogLimit(std::size_t limit) {
     logLimit_ = std::max<std::size_t>(limit, 1);

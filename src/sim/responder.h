@@ -38,8 +38,9 @@ struct SensorConfig {
     std::string firmware = "TAVRIX-DIDOR SIM V1.52";
     Words ram = DefaultRecord();
     Words eeprom = DefaultRecord();
-    std::uint32_t seed = 1;  // noise of the scene
-    int noise = 6;           // noise amplitude of the scene
+    std::uint32_t seed = 1;                  // noise of the scene
+    int noise = 6;                           // noise amplitude of the scene
+    std::vector<std::uint16_t> blockStarts;  // samples every image block starts with
 };
 
 enum class AnswerKind {

@@ -36,6 +36,13 @@ double Scene::objectRight() const {
     return objectLeft() + 2.0 * kHalfWidth;
 }
 
+void Scene::SetBlockStarts(std::vector<std::uint16_t> samples) {
+    blockStarts_ = std::move(samples);
+    blockStarts_.resize(std::min<std::size_t>(blockStarts_.size(), kBlockWords));
+    for (int block = 0; block < kImageSamples; block += kBlockWords)
+        std::copy(blockStarts_.begin(), blockStarts_.end(), image_.begin() + block);
+}
+
 void Scene::Step(bool darkObject) {
     ++step_;
     Render(darkObject);
@@ -64,6 +71,8 @@ void Scene::Render(bool darkObject) {
             darkObject ? bright + (dark - bright) * coverage : dark + (bright - dark) * coverage;
         image_[i] = static_cast<std::uint16_t>(std::clamp(std::lround(value) + Noise(), 0L, 1023L));
     }
+    for (int block = 0; block < kImageSamples; block += kBlockWords)
+        std::copy(blockStarts_.begin(), blockStarts_.end(), image_.begin() + block);
 }
 
 Edges FindEdges(const Image& image, int threshold, int factor, int windowBegin, int windowEnd) {

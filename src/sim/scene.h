@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "protocol.h"
 
@@ -19,6 +20,9 @@ class Scene {
     // Moves the object one step and renders the image anew. darkObject: a dark object on a
     // bright background (polarity 1) rather than the inverse.
     void Step(bool darkObject);
+    // Every 64-sample block of the image starts with these samples from now on (a step of
+    // brightness at each block boundary, say); empty: none.
+    void SetBlockStarts(std::vector<std::uint16_t> samples);
     // The image of the current step. Values stay within 0..1023.
     const Image& image() const { return image_; }
     // Object edges of the current step in samples (before noise), left < right.
@@ -35,6 +39,7 @@ class Scene {
     std::uint32_t rng_;
     int noiseAmplitude_;
     long step_ = 0;
+    std::vector<std::uint16_t> blockStarts_;
     Image image_{};
 };
 

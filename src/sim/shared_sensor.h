@@ -17,6 +17,7 @@ struct ServerOptions {
     std::vector<Fault> faults;
     // Called on the serving thread for every request frame taken, before it is answered.
     std::function<void(const LoggedRequest&)> onRequest;
+    double burst = 0;  // seconds between hand-overs of answer bytes (a USB adapter); 0: default
 };
 
 class SharedSensor {
@@ -24,6 +25,7 @@ class SharedSensor {
     explicit SharedSensor(const SensorConfig& sensor = {}, ServerOptions options = {});
 
     long baud() const { return options_.baud; }
+    double burst() const { return options_.burst; }
     // Takes one request that arrived `time` seconds after the start, shaped by the faults.
     Reply Serve(const Frame& request, double time);
 

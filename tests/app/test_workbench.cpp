@@ -106,9 +106,49 @@ TEST(RecordingCsv, TimesRowsAndHeader) {
     h.title = "T";
     h.firmware = "V1.0\r\n\x01x";  // a sensor's text must not end the comment line
     h.parameters[0] = 7;
-    EXPECT_EQ(CommentBlock(h),
+    const std::string block = CommentBlock(h);
+    EXPECT_EQ(block.substr(0, block.find("# format")),
               "# T\r\n# started 1970-01-01T00:00:00.000Z\r\n# firmware: V1.0   x\r\n"
               "# hardware: \r\n# parameters: 7 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0\r\n");
+    EXPECT_NE(block.find("# format: rfc4180"), std::string::npos);
+    EXPECT_NE(block.find("seconds=seconds, Ledge=sub-pixels"), std::string::npos);
+}
+
+// A row written for a comma-decimal spreadsheet and read back as one would: ';' splits the
+// fields, ',' is the decimal mark. Every number comes back as written.
+TEST(RecordingCsv, SemicolonRowsReadBackToTheSameNumbers) {
+    MeasurementRow row;
+    row.cycle = 7, row.utcMs = 1796601302345, row.seconds = 12.3456;
+    for (int i = 0; i < PNUM; ++i)
+        row.words[i] = static_cast<u16>(i * 4099 + 1);
+    row.setpoint = 65535, row.tolerance = 3;
+    const auto fields = [](const std::string& line, char sep) {
+        std::vector<std::string> out(1);
+        for (char c : line.substr(0, line.size() - 2))  // without CRLF
+            if (c == sep)
+                out.emplace_back();
+            else
+                out.back().push_back(c);
+        return out;
+    };
+    const auto comma = fields(MeasurementLine(row), ',');
+    const auto semicolon = fields(MeasurementLine(row, CsvFormat::Semicolon), ';');
+    ASSERT_EQ(semicolon.size(), comma.size());
+    EXPECT_EQ(semicolon[2], "12,346");  // seconds, the one field with decimals
+    for (size_t k = 0; k < comma.size(); ++k) {
+        std::string value = semicolon[k];
+        if (k == 2) value[value.find(',')] = '.';
+        EXPECT_EQ(value, comma[k]) << "column " << k;
+    }
+    EXPECT_EQ(fields(MeasurementColumns(CsvFormat::Semicolon), ';'),
+              fields(MeasurementColumns(), ','));
+    EXPECT_NE(CommentBlock({}, CsvFormat::Semicolon).find("# format: semicolon"),
+              std::string::npos);
+    CsvFormat format = CsvFormat::Rfc4180;
+    EXPECT_TRUE(ParseCsvFormat("semicolon", format));
+    EXPECT_EQ(format, CsvFormat::Semicolon);
+    EXPECT_FALSE(ParseCsvFormat("excel", format));
+    EXPECT_EQ(format, CsvFormat::Semicolon);
 }
 
 }  // namespace

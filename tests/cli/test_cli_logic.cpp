@@ -43,7 +43,8 @@ TEST(CliArguments, AcceptedCommandLines) {
         {"run --seconds 2.5 --csv m.csv", Command::Run, 1, "", Memory::Ram, "", 0, 2.5},
         {"run --count 100", Command::Run, 1, "", Memory::Ram, "", 100, 0},
         {"compare f.dat", Command::Compare, 1, "", Memory::Ram, "f.dat", 0, 0},
-        {"reset-maxmin --port 0", Command::ResetMaxMin, 0, "", Memory::Ram, "", 0, 0},
+        {"reset-maxmin --port 255", Command::ResetMaxMin, 255, "", Memory::Ram, "", 0, 0},
+        {"log --since 2026-12-07 --log c.jsonl", Command::Log, 1, "", Memory::Ram, "", 0, 0},
     };
     for (const auto& c : cases) {
         const Parsed parsed = ParseArguments(Words(c.line));
@@ -99,7 +100,18 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"run --seconds -1", "bad value '-1' for --seconds"},
         {"identify --port 256", "bad value '256' for --port"},
         {"identify --port COMx", "bad value 'COMx' for --port"},
+        {"identify --port 0", "bad value '0' for --port"},
+        {"identify --port 00", "bad value '00' for --port"},
+        {"identify --port COM0", "bad value 'COM0' for --port"},
+        {"identify --port -1", "bad value '-1' for --port"},
+        {"identify --port x", "bad value 'x' for --port"},
         {"identify --json=1", "--json takes no value"},
+        {"send f.dat --to ram --to eeprom", "--to given twice"},  // never the last one wins
+        {"get --from ram -o a --output b", "-o given twice"},
+        {"run --seconds 0x10", "bad value '0x10' for --seconds"},  // decimal only
+        {"get --from ram --clamp", "--clamp does not go with get"},
+        {"log --since 7.12.2026", "(an ISO 8601 date or date-time)"},
+        {"get --from ram --since 2026-12-07", "--since does not go with get"},
         {"monitor", "monitor needs --mqtt URL"},
         {"monitor --mqtt tcp://h", "bad value 'tcp://h' for --mqtt"},
         {"monitor --mqtt mqtt://h:0", "bad value 'mqtt://h:0' for --mqtt"},

@@ -4,8 +4,10 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <span>
 #include <sstream>
 
 #include "cli_format.h"
@@ -30,6 +32,13 @@ void WriteRecord(const std::string& path, Record record) {
     std::ofstream(path) << RecordFileText(record);
 }
 
+struct Case {
+    const char* args;
+    const char* fault;  // tavrix-sim fault, or ""
+    int code;
+    const char* expected;  // in standard output (code 0) or error (else)
+};
+
 class CliTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -37,6 +46,8 @@ class CliTest : public ::testing::Test {
         options.baud = 19200;
         sensor_ = std::make_unique<sim::PtyServer>(sim::SensorConfig{}, options);
         ASSERT_TRUE(sensor_->Start()) << sensor_->error();
+        std::remove(Path("changes.jsonl").c_str());
+        setenv("TAVRIX_LOG", Path("changes.jsonl").c_str(), 1);
     }
 
     std::string Path(const std::string& name) const {
@@ -52,6 +63,30 @@ class CliTest : public ::testing::Test {
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(Path("out")),
                 ReadText(Path("err"))};
+    }
+
+    // Runs each case against the sensor with its fault; judges the exit code and the text.
+    void ExpectCases(std::span<const Case> cases) {
+        for (const auto& c : cases) {
+            std::vector<sim::Fault> faults;
+            if (*c.fault) faults.push_back(*sim::ParseFault(c.fault, nullptr));
+            sensor_->SetFaults(faults);
+            std::string args = c.args;
+            for (const char* name : {"bad.dat", "old.csv"})
+                if (const auto at = args.find(name); at != std::string::npos)
+                    args.replace(at, std::string(name).size(), Path(name));
+            const long before = sensor_->RequestCount();
+            const Outcome o = Cli(args);
+            EXPECT_EQ(o.code, c.code) << c.args << "\n" << o.err;
+            const std::string& text = c.code == 0 ? o.out : o.err;
+            EXPECT_NE(text.find(c.expected), std::string::npos) << c.args << "\n" << text;
+            if (c.code != 0) {
+                EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << c.args << ": one line";
+            }
+            if (c.code == 5 || c.code == 2) {
+                EXPECT_EQ(sensor_->RequestCount(), before) << c.args << ": nothing sent";
+            }
+        }
     }
 
     std::unique_ptr<sim::PtyServer> sensor_;
@@ -84,16 +119,8 @@ TEST_F(CliTest, BackupThenRestoreIsExactAndCompareShowsDifferences) {
 }
 
 TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
-    Record limited = sensor_->Ram();
-    limited[2] = 10;  // below the threshold's lower limit of 50: the panel sends 50
-    WriteRecord(Path("limited.dat"), limited);
     std::ofstream(Path("bad.dat")) << "500 0 512 x\n";
-    struct Case {
-        const char* args;
-        const char* fault;  // tavrix-sim fault, or ""
-        int code;
-        const char* expected;  // in standard output (code 0) or error (else)
-    };
+    std::ofstream(Path("old.csv")) << "old rows\n";
     const Case cases[] = {
         {"identify", "", 0, "firmware       TAVRIX-DIDOR SIM V1.52\n"},
         {"teach --json", "", 0, "{\"setpoint\":"},
@@ -102,33 +129,130 @@ TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
         {"identify --port /dev/tavrix-no-such-device", "", 3, "cannot open port 1"},
         {"identify", "silent", 3, "no sensor answering on port 1"},
         {"run --count 5", "silent-after=2@8", 3, "stopped answering after 2 measurements"},
-        {"send limited.dat --to ram --verify", "", 4, "word 2 (vThd): file 10, ram 50"},
+        {"identify --port /dev/null", "", 3, "/dev/null is not a serial device"},
+        {"run --count 1 --csv old.csv --port /dev/tavrix-no-such-device", "", 3, "cannot open"},
         {"send bad.dat --to ram", "", 5, "bad.dat: Parameter file holds a value that is no number"},
         {"run --count 1 --csv /no-such-dir/m.csv", "", 5, "cannot write"},
     };
-    for (const auto& c : cases) {
-        std::vector<sim::Fault> faults;
-        if (*c.fault) faults.push_back(*sim::ParseFault(c.fault, nullptr));
-        sensor_->SetFaults(faults);
-        std::string args = c.args;
-        for (const char* name : {"limited.dat", "bad.dat"})
-            if (const auto at = args.find(name); at != std::string::npos)
-                args.replace(at, std::string(name).size(), Path(name));
-        const long before = sensor_->RequestCount();
-        const Outcome o = Cli(args);
-        EXPECT_EQ(o.code, c.code) << c.args << "\n" << o.err;
-        const std::string& text = c.code == 0 ? o.out : o.err;
-        EXPECT_NE(text.find(c.expected), std::string::npos) << c.args << "\n" << text;
-        if (c.code != 0) {
-            EXPECT_EQ(o.err.find('\n'), o.err.size() - 1) << c.args << ": one line";
-        }
-        if (c.code == 5 || c.code == 2) {
-            EXPECT_EQ(sensor_->RequestCount(), before) << c.args << ": nothing sent";
-        }
-    }
+    ExpectCases(cases);
+    EXPECT_EQ(ReadText(Path("old.csv")), "old rows\n");  // the failed port left it as it was
     const std::string rows = Cli("run --count 3").out;
     EXPECT_EQ(rows.rfind("cycle,utc,seconds,Ledge,Redge,Mvalue,tVal,", 0), 0u) << rows;
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 4) << rows;
+}
+
+// identify names the answer that did not come; the other commands only warn of the firmware text.
+TEST_F(CliTest, IdentificationSaysWhichAnswerDidNotCome) {
+    const Case cases[] = {
+        {"identify", "silent@10", 3, "no answer to the hardware profile"},
+        {"identify", "silent@7", 3, "no firmware text"},
+        {"get --from ram", "silent@7", 0, "  500\n"},
+        {"identify", "wrong-sync", 3, "another device answers on this port"},
+        {"identify --port 7", "", 3, "cannot open port 7"},
+    };
+    ExpectCases(cases);
+}
+
+// Values outside the panel's limits are refused, one line each, before anything is written: those
+// the file alone shows before the port opens, the edges against the sensor's sub-pixel scale
+// after its identification. --clamp replaces them as the window's Send does and says so.
+TEST_F(CliTest, OutOfRangeValuesAreRefusedOrReplacedWithClamp) {
+    const Record before = sensor_->Ram();
+    Record wide = before;
+    wide[0] = 2000, wide[2] = 20, wide[3] = 9, wide[7] = 65535;  // power, vThd, anaMode, eEnd
+    WriteRecord(Path("wide.dat"), wide);
+    Record edge = before;
+    edge[7] = 65535;
+    WriteRecord(Path("edge.dat"), edge);
+    const std::string prefix = "tavrix-cli: " + Path("wide.dat") + ": ";
+    const Outcome refused = Cli("send " + Path("wide.dat") + " --to ram");
+    EXPECT_EQ(refused.code, 5);
+    EXPECT_EQ(refused.err, prefix + "power is 2000, allowed 0..1000\n" + prefix +
+                               "vThd is 20, allowed 50..950\n" + prefix +
+                               "anaMode is 9, allowed 0..7\n");
+    const Outcome edgeRefused = Cli("send " + Path("edge.dat") + " --to ram");
+    EXPECT_EQ(edgeRefused.code, 5);
+    EXPECT_EQ(edgeRefused.err,
+              "tavrix-cli: " + Path("edge.dat") + ": eEnd is 65535, allowed 1..1024\n");
+    EXPECT_EQ(Record(sensor_->Ram()), before);
+
+    const Outcome clamped = Cli("send " + Path("wide.dat") + " --to ram --clamp --verify");
+    EXPECT_EQ(clamped.code, 0) << clamped.err;
+    EXPECT_EQ(clamped.out,
+              "replaced  power 2000 replaced by 500; vThd 20 replaced by 50; anaMode 9 replaced "
+              "by 0; eEnd 65535 replaced by 1024\n");
+    Record sent = wide;
+    sent[0] = 500, sent[2] = 50, sent[3] = 0, sent[7] = 1024;
+    EXPECT_EQ(Record(sensor_->Ram()), sent);
+}
+
+// A write that fails ends the run at once, leaves whole rows and says why: the file-size limit
+// (set on the child alone) and a full disk (a small tmpfs in a mount namespace of the child's own,
+// copied out before it ends).
+TEST_F(CliTest, RunCsvStopsAtAFailedWriteWithWholeRows) {
+    const std::string csv = Path("limit.csv"), disk = Path("disk");
+    std::system(("rm -rf " + disk + " && mkdir -p " + disk).c_str());
+    const bool namespaces = std::system("unshare -rm true 2>/dev/null") == 0;
+    const std::string cli =
+        std::string(TAVRIX_CLI) + " run --seconds 60 --port " + sensor_->slavePath() + " --csv ";
+    struct Limit {
+        const char* name;
+        std::string command, file, why;
+    };
+    const Limit cases[] = {
+        {"file-size limit", "ulimit -f 4; exec " + cli + csv, csv, "file size limit reached"},
+        {"full disk",
+         "unshare -rm sh -c 'mount -t tmpfs -o size=4k tmpfs " + disk + " || exit 99; " + cli +
+             disk + "/m.csv; code=$?; cp " + disk + "/m.csv " + csv + "; exit $code'",
+         disk + "/m.csv", "no space left on the device"},
+    };
+    for (const Limit& c : cases) {
+        if (!namespaces && c.why.starts_with("no space")) {
+            ADD_FAILURE() << "no mount namespace here: the full-disk row did not run";
+            continue;
+        }
+        std::remove(csv.c_str());
+        const long before = sensor_->RequestCount();
+        const int status = std::system((c.command + " 2>" + Path("err")).c_str());
+        const std::string text = ReadText(csv), err = ReadText(Path("err"));
+        ASSERT_TRUE(WIFEXITED(status)) << c.name << ": ended by signal " << WTERMSIG(status);
+        EXPECT_EQ(WEXITSTATUS(status), 5) << c.name << ": " << err;
+        const long rows = std::count(text.begin(), text.end(), '\n') - 1;
+        EXPECT_TRUE(text.ends_with("\r\n")) << c.name;
+        EXPECT_GT(rows, 0) << c.name;
+        EXPECT_EQ(err, "tavrix-cli: run: " + c.file + ": " + c.why + " (" + std::to_string(rows) +
+                           " rows kept)\n")
+            << c.name;
+        // Stopped at the first failed write: not more requests than half a second's rows beyond.
+        EXPECT_LT(sensor_->RequestCount() - before, rows + 40) << c.name;
+    }
+}
+
+// Every write is logged; `log` prints it. A log that cannot be written does not stop the write.
+TEST_F(CliTest, SendIsLoggedAndLogPrintsIt) {
+    Outcome listed = Cli("log");
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_EQ(listed.out, "");  // no log yet
+    Record edited = sensor_->Ram();
+    edited[8] = 612;
+    WriteRecord(Path("edited.dat"), edited);
+    ASSERT_EQ(Cli("send " + Path("edited.dat") + " --to eeprom").code, 0);
+    std::ofstream(Path("changes.jsonl"), std::ios::app) << "{\"time\": damaged\n";
+
+    listed = Cli("log --since 2020-01-01");
+    EXPECT_EQ(listed.code, 0);
+    EXPECT_NE(listed.out.find("send-eeprom  answered  COM1 (" + sensor_->slavePath() + ")"),
+              std::string::npos)
+        << listed.out;
+    EXPECT_NE(listed.out.find("Setpoint value ?->612"), std::string::npos) << listed.out;
+    EXPECT_EQ(listed.err, "tavrix-cli: log: 1 damaged line skipped\n");
+    EXPECT_EQ(Cli("log --since 2999-01-01T00:00+01:00").out, "");
+
+    const std::string unwritable = Path("edited.dat") + "/changes.jsonl";  // under a file
+    const Outcome unlogged = Cli("teach --log " + unwritable);
+    EXPECT_EQ(unlogged.code, 0);
+    EXPECT_EQ(unlogged.err.find("tavrix-cli: Change log not written: " + unwritable), 0u)
+        << unlogged.err;
 }
 
 }  // namespace

@@ -1,17 +1,19 @@
 // Array files: the text layout, what a read accepts, and replacing the file whole. Refusals of
 // short, non-numeric, empty and binary files are covered through the program's parameter file.
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <array>
-#include <csignal>
 #include <cstdint>
 
 #include <gtest/gtest.h>
 
 #include "arrayfile.h"
+#include "toolkit.h"
 
 using namespace platform;
 
@@ -41,7 +43,9 @@ TEST(ArrayFile, RoundTripReplacesTheFileAndReadRefusesOverflow) {
         {"  500\n65535\n4294967295\n", kFileOk},  // as written
         {"\r\n 500\t65535\r\n0004294967295 junk", kFileOk},
         {"1 4294967296 3", kFileBadValue},
-        {"1 99999999999999999999999999999999999999999 3", kFileBadValue}};
+        {"1 99999999999999999999999999999999999999999 3", kFileBadValue},
+        // A number the 64 KiB limit would cut short ("1024" read as "10") is never read.
+        {"1 2" + QByteArray(64 * 1024 - 5, ' ') + "1024", kFileTooLarge}};
     const std::array<std::uint32_t, 3> untouched{9, 9, 9};
     for (const auto& [content, expect] : cases) {
         Write(path, content);
@@ -54,8 +58,9 @@ TEST(ArrayFile, RoundTripReplacesTheFileAndReadRefusesOverflow) {
     EXPECT_EQ(FileToArray(dir.path().toStdString(), &v, 1), kFileNotRegular);
 }
 
-// A write that fails half-way (here: the file size limit, which binds root as well) keeps the old
-// file and leaves no temporary file behind.
+// A write that fails half-way (here: the file size limit, which binds root as well, set for a child
+// process that ignores the signal as the program's start-up makes it) keeps the old file and leaves
+// no temporary file behind.
 TEST(ArrayFile, FailedWriteKeepsTheOldFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("TAVRpara.dat");
@@ -63,19 +68,22 @@ TEST(ArrayFile, FailedWriteKeepsTheOldFile) {
     std::array<std::uint32_t, 16> values{};
     values.fill(65535);
 
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit tiny = saved;
-    tiny.rlim_cur = 8;
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    const int result = ArrayToFile(path.toStdString(), values.data(), 16, 5);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(result, kFileWriteFailed);
+    const pid_t child = fork();
+    if (child == 0) {
+        const Toolkit toolkit;
+        rlimit tiny{};
+        getrlimit(RLIMIT_FSIZE, &tiny);
+        tiny.rlim_cur = 8;
+        setrlimit(RLIMIT_FSIZE, &tiny);
+        _exit(-ArrayToFile(path.toStdString(), values.data(), 16, 5));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(-WEXITSTATUS(status), kFileWriteFailed);
     EXPECT_EQ(Contents(path), "old\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"TAVRpara.dat"});
-    EXPECT_EQ(ArrayToFile(dir.path().toStdString(), values.data(), 16, 5), kFileCannotOpen);
+    EXPECT_EQ(ArrayToFile(dir.path().toStdString(), values.data(), 16, 5), kFileNotRegular);
 }
 
 }  // namespace

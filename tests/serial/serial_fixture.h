@@ -62,7 +62,8 @@ class SerialTest : public ::testing::Test {
         const sim::ParsedOptions p = sim::ParseOptionString(options);
         ASSERT_TRUE(p.ok) << p.error;
         sensor_ = std::make_unique<sim::PtyServer>(
-            p.options.sensor, sim::ServerOptions{p.options.baud, p.options.faults, {}});
+            p.options.sensor,
+            sim::ServerOptions{p.options.baud, p.options.faults, {}, p.options.burst});
         ASSERT_TRUE(sensor_->Start()) << sensor_->error();
         ASSERT_EQ(OpenPort(kPort, sensor_->slavePath()), 0);
     }

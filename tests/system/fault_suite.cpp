@@ -10,6 +10,7 @@
 #include <atomic>
 
 #include "com232.h"
+#include "compare.h"
 #include "gui.h"
 #include "options.h"
 #include "panel_ids.h"
@@ -53,7 +54,17 @@ sim::Fault ParsedFault(const std::string& text) {
 double LineBusySeconds(const Row& row) {
     if (!*row.fault) return 0;
     const sim::Fault f = ParsedFault(row.fault);
-    return f.kind == sim::FaultKind::Flood || f.kind == sim::FaultKind::Delay ? f.value : 0;
+    const bool busy = f.kind == sim::FaultKind::Flood || f.kind == sim::FaultKind::Delay ||
+                      f.kind == sim::FaultKind::DelayFirst;
+    return busy ? f.value : 0;
+}
+
+bool Has(const char* fault, const char* name) {
+    return std::string(fault).find(name) != std::string::npos;
+}
+
+bool IsLoop(Exchange e) {
+    return e == Exchange::Run || e == Exchange::Video || e == Exchange::Walk;
 }
 
 bool StatusMatches(const std::string& expected, const std::string& actual) {
@@ -120,8 +131,24 @@ void FaultTest::Prepare(const Row& row) {
     if (*row.fault) sensor().SetFaults({ParsedFault(row.fault)});
 }
 
+namespace {
+
+// Every measurement the loops take, as the answer words that carried it.
+class AnswerLog : public MeasurementListener {
+  public:
+    explicit AnswerLog(std::vector<sim::Words>& into) : into_(into) {}
+    void Measured(const State& s) override { into_.push_back(FrameWords(s.szReadBuf.data())); }
+
+  private:
+    std::vector<sim::Words>& into_;
+};
+
+}  // namespace
+
 Outcome FaultTest::Perform(const Row& row) {
     Outcome o;
+    AnswerLog log(o.measurements);
+    if (row.exchange != Exchange::StartUp) p().listeners.Add(&log);
     double lastTick = Now();
     QTimer ticker, action;  // die with this scope: they cannot fire into a later row
     QObject::connect(&ticker, &QTimer::timeout, [&] {
@@ -141,6 +168,7 @@ Outcome FaultTest::Perform(const Row& row) {
     if (observer) observer->ExchangeStarts();
     const double start = Now();
     // The exchange functions the buttons forward to, called directly for their outcome.
+    std::string walked;
     switch (row.exchange) {
         case Exchange::StartUp:
             StartProgram();
@@ -163,11 +191,15 @@ Outcome FaultTest::Perform(const Row& row) {
         case Exchange::Send:
             o.exchange = PushSEND(p(), p().target);
             break;
+        case Exchange::Walk:
+            walked = Walk(row);
+            break;
     }
     o.seconds = Now() - start;
     if (observer) observer->ExchangeEnded();
     o.longestGap = std::max(o.longestGap, Now() - lastTick);
-    o.status = Nested(row.during) ? nestedStatus_ : Status();
+    o.status = Nested(row.during) ? nestedStatus_ : walked.empty() ? Status() : walked;
+    if (program_) p().listeners.Remove(&log);
     return o;
 }
 
@@ -176,7 +208,8 @@ namespace {
 // The outcome says what the status line says: an exchange answered exactly when its success text
 // shows; a loop ended by a fault shows the loop's time-out, one ended by the user nothing.
 void ExpectOutcomeAgrees(const Row& row, const Outcome& o) {
-    if (row.exchange == Exchange::StartUp || Nested(row.during)) return;
+    if (row.exchange == Exchange::StartUp || row.exchange == Exchange::Walk || Nested(row.during))
+        return;
     const bool loop = row.exchange == Exchange::Run || row.exchange == Exchange::Video;
     if (loop) {
         const bool faulted = o.exchange != ExchangeOutcome::Stopped;
@@ -189,6 +222,33 @@ void ExpectOutcomeAgrees(const Row& row, const Outcome& o) {
 }
 
 }  // namespace
+
+// Get, Send, Teach, Reset, then a second of Run and a second and a half of Video; the first step
+// whose status is not as wanted ends it.
+std::string FaultTest::Walk(const Row& row) {
+    struct Step {
+        int button;
+        const char* status;
+    };
+    const Step steps[] = {
+        {ui::BTNGet, kRecordRead},      {ui::BTNSend, kLineOk},
+        {ui::ButtonTeach, kRecordRead}, {ui::ButtonReset, kResetOk},
+        {ui::BTNRun, kLineOk},          {ui::BTNVideo, "Data[64] block received!"}};
+    for (const Step& step : steps) {
+        if (step.button == ui::BTNRun || step.button == ui::BTNVideo)
+            Loop(step.button, step.button == ui::BTNRun ? 1.0 : 1.5);
+        else
+            Click(step.button);
+        if (Status() != step.status) return ui::kControlNames[step.button] + (": " + Status());
+    }
+    (void)row;
+    return kWalked;
+}
+
+void FaultTest::Loop(int button, double seconds) {
+    After(seconds, [this] { Click(ui::BTNStop); });
+    Click(button);
+}
 
 void FaultTest::Verify(const Row& row, const Outcome& o) {
     EXPECT_TRUE(StatusMatches(row.status, o.status)) << "status \"" << o.status << "\"";
@@ -205,8 +265,13 @@ void FaultTest::Verify(const Row& row, const Outcome& o) {
     if (row.exchange == Exchange::StartUp && sensor_ && (lineFailed || NoPort(row))) {
         EXPECT_EQ(RequestCodes(), std::vector<int>(lineFailed, LINE_CHECK));
     }
+    if (row.outer) {
+        EXPECT_TRUE(StatusMatches(row.outer, Status())) << "status \"" << Status() << "\"";
+    }
     ExpectParameters(row);
     ExpectRunRequestsCarryTheParameters();
+    ExpectEachMeasurementOnceInOrder(row, o);
+    ExpectDroppedAnswers(row);
     // A Run the user stopped drew something, and every answer but the one in flight (the history
     // holds 100).
     if (row.exchange == Exchange::Run && row.during == During::Stop) {
@@ -251,8 +316,9 @@ void FaultTest::ExpectParameters(const Row& row) {
     sim::Words state = StateWords();
     const bool read = !NoPort(row) && (row.exchange != Exchange::StartUp || state == kRecord);
     sim::Words wanted = read ? kRecord : kStartValues;
-    if (row.during == During::Teach) wanted[8] = sensor().Ram()[8];  // the taught setpoint
-    if (row.exchange == Exchange::Run || row.exchange == Exchange::Video) state[8] = wanted[8];
+    const bool taught = row.during == During::Teach || row.exchange == Exchange::Walk;
+    if (taught) wanted[8] = sensor().Ram()[8];  // the taught setpoint
+    if (IsLoop(row.exchange)) state[8] = wanted[8];
     EXPECT_EQ(state, wanted) << "parameters in the state";
     sim::Words shown = wanted;
     shown[12] = shown[13] = 0;  // carried, never shown
@@ -275,12 +341,68 @@ void FaultTest::ExpectRunRequestsCarryTheParameters() {
     }
 }
 
+// Every measurement a loop took is the answer to one measurement request, in the order of the
+// requests, and none is missing but the one in flight and those dropped as late.
+void FaultTest::ExpectEachMeasurementOnceInOrder(const Row& row, const Outcome& o) {
+    const bool otherPort = row.during == During::ChoosePort2 || row.during == During::HangUp ||
+                           row.during == During::ClosePanel;
+    if (!sensor_ || NoPort(row) || !IsLoop(row.exchange) || otherPort) return;
+    sim::Responder fresh(sim::ParseOptionString(row.sensor).options.sensor);
+    fresh.SetRecords(kRecord, kRecord);
+    std::vector<sim::Words> answers;
+    for (const auto& r : sensor().Log()) {
+        const sim::Answer a = fresh.Respond(r.bytes);
+        if (r.code == RUN) answers.push_back(FrameWords(a.bytes.data()));
+    }
+    std::size_t next = 0;
+    for (const sim::Words& taken : o.measurements) {
+        while (next < answers.size() && answers[next] != taken)
+            ++next;
+        ASSERT_LT(next, answers.size()) << "a measurement taken twice or out of order";
+        ++next;
+    }
+    const std::size_t lost = static_cast<std::size_t>(p().router.LateAnswers()) + 1;
+    EXPECT_GE(o.measurements.size() + lost, answers.size()) << "measurements not taken";
+}
+
+// Repeats are reported only for a sensor that repeats, and make the port go one request at a
+// time; a late answer is reported as late.
+void FaultTest::ExpectDroppedAnswers(const Row& row) {
+    if (!sensor_ || NoPort(row)) return;
+    const bool twice = Has(row.fault, "twice");
+    EXPECT_EQ(p().router.RepeatedAnswers() > 0, twice) << "repeats reported";
+    EXPECT_EQ(p().router.Serialised(), twice && row.during != During::ChoosePort2);
+    if (Has(row.sensor, "--block-start")) {
+        const auto image = sensor().CurrentImage();
+        EXPECT_TRUE(std::equal(image.begin(), image.end(), p().adcbuf.begin())) << "image drawn";
+    }
+    if (!Has(row.fault, "delay-first") || !IsLoop(row.exchange)) return;
+    EXPECT_TRUE(PumpUntil([this] { return p().router.LateAnswers() > 0; }, 1.0));
+    if (row.exchange == Exchange::Run) {
+        EXPECT_EQ(Status(), kLate);  // shown after the loop's own text
+    }
+    // The next loop is in step and at full rate: 26.7 Hz on this line.
+    Outcome again;
+    AnswerLog log(again.measurements);
+    p().listeners.Add(&log);
+    Loop(ui::BTNRun, 1.0);
+    p().listeners.Remove(&log);
+    EXPECT_GE(again.measurements.size(), 20u) << "the next loop is slow";
+    EXPECT_FALSE(p().router.Serialised());
+}
+
 void FaultTest::Act(During what) {
+    if (what == During::Compare) {
+        OpenCompareView(p());
+        nestedStatus_ = p().compare->ram && p().compare->eeprom ? kCompared : "records missing";
+        return;
+    }
     if (Nested(what)) {
         static const int kButtons[] = {ui::BTNGet, ui::ButtonTeach, ui::ButtonReset, ui::BTNSend};
         runsBeforeNested_ = RunRequests();
         Click(kButtons[static_cast<int>(what) - static_cast<int>(During::Get)]);
         nestedStatus_ = Status();
+        if (!p().loopRunning) return;
         After(1.0, [this] {
             EXPECT_GT(RunRequests(), runsBeforeNested_ + 1) << "the loop did not go on";
             Click(ui::BTNStop);

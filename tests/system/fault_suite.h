@@ -12,9 +12,22 @@
 
 namespace systest::faults {
 
-enum class Exchange { StartUp, Get, Teach, Reset, Run, Video, Send };
-// Get, Teach, Reset and Send: pressed inside the running loop, which is stopped a second later.
-enum class During { Nothing, Stop, HangUp, ClosePanel, ChoosePort2, Get, Teach, Reset, Send };
+// Walk: Get, Send, Teach, Reset, then Run and Video for a while each, on a sensor started up anew.
+enum class Exchange { StartUp, Get, Teach, Reset, Run, Video, Send, Walk };
+// Get, Teach, Reset, Send and Compare: pressed inside the running exchange; a loop is stopped a
+// second later.
+enum class During {
+    Nothing,
+    Stop,
+    HangUp,
+    ClosePanel,
+    ChoosePort2,
+    Get,
+    Teach,
+    Reset,
+    Send,
+    Compare
+};
 
 struct Row {
     const char* name;
@@ -25,6 +38,7 @@ struct Row {
     double minSeconds, maxSeconds;
     During during = During::Nothing;  // done `at` seconds into the exchange
     double at = 0;
+    const char* outer = nullptr;  // with a nested exchange: the status the outer one ends with
 };
 
 inline constexpr const char* kSpareFirmware = "SPARE-SENSOR-COM2";
@@ -37,12 +51,17 @@ inline constexpr const char* kResetOk = "Reset of analog-output Max/Min OK!";
 inline constexpr const char* kPlain = "--baud 19200";
 inline constexpr const char* kPaced = "--baud 19200";
 inline constexpr const char* kBoard400 = "--baud 19200 --board 400";
+inline constexpr const char* kTwice = "Sensor answered twice - repeated answer dropped!";
+inline constexpr const char* kLate = "Late answer dropped!";
+inline constexpr const char* kWalked = "walked";
+inline constexpr const char* kCompared = "both records read";
 
 struct Outcome {
     std::string status;
     ExchangeOutcome exchange = ExchangeOutcome::NotOpen;  // what the exchange function returned
     double seconds = 0, longestGap = 0;
     bool acted = false;
+    std::vector<sim::Words> measurements;  // every measurement the loops took, in order
 };
 
 // Watches every row from outside the checks: the fault benchmark measures CPU time and memory
@@ -71,6 +90,10 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
     void Recover(const Row& row);
     void ExpectParameters(const Row& row);
     void ExpectRunRequestsCarryTheParameters();
+    void ExpectEachMeasurementOnceInOrder(const Row& row, const Outcome& o);
+    void ExpectDroppedAnswers(const Row& row);
+    std::string Walk(const Row& row);
+    void Loop(int button, double seconds);
     void Act(During what);
     void ChoosePort(int port);
     int EventLoopResult();

@@ -35,8 +35,10 @@ std::vector<sim::Answer> ReplayedAnswers(const sim::PtyServer& sensor, const std
 void ProgramTest::SetUpTestSuite() {
     if (toolkit != nullptr) return;
     // What the program remembers goes to this process's own folder, not the user's settings.
-    static QTemporaryDir settings;
+    static QTemporaryDir settings, data;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    // The change log and the recovery file too.
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     toolkit = new platform::Toolkit();  // lives for the whole process
 }
 
@@ -54,6 +56,7 @@ sim::PtyServer& ProgramTest::StartSensor(const std::string& options, int port) {
     EXPECT_TRUE(parsed.ok) << parsed.error;
     sim::ServerOptions server;
     server.baud = parsed.options.baud;
+    server.burst = parsed.options.burst;
     server.faults = parsed.options.faults;
     sensor_ = std::make_unique<sim::PtyServer>(parsed.options.sensor, server);
     EXPECT_TRUE(sensor_->Start()) << sensor_->error();

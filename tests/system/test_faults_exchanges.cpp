@@ -8,7 +8,6 @@ namespace {
 constexpr const char* kTimeout64 = "Timeout-RS-232 while reading 64 data-words!";
 constexpr const char* kTimeout256 = "Timeout-RS-232 while reading 256 data-words!";
 constexpr const char* kBlock64 = "Data[64] block received!";
-constexpr const char* kTwice = "Sensor answered twice - repeated answer dropped!";
 constexpr Exchange kGet = Exchange::Get;
 constexpr Exchange kTeach = Exchange::Teach;
 constexpr Exchange kReset = Exchange::Reset;

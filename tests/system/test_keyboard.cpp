@@ -47,8 +47,9 @@ TEST_F(Keyboard, TabReachesEveryControlInReadingOrderAndButtonsNameTheirShortcut
     }
     for (QWidget* w : chain)
         if (auto* frame = qobject_cast<QGroupBox*>(w->parentWidget())) byFrame[frame].push_back(w);
+    // A frame not shown (the workbench dock while it is closed) is not laid out: no order to read.
     for (const auto& [frame, members] : byFrame)
-        for (size_t i = 1; i < members.size(); ++i)
+        for (size_t i = 1; i < members.size() && frame->isVisible(); ++i)
             EXPECT_TRUE(ReadsBefore(members[i - 1], members[i]))
                 << members[i - 1]->objectName().toStdString() << " then "
                 << members[i]->objectName().toStdString();

@@ -60,7 +60,8 @@ TEST_F(Parameters, GetThenSendChangesOnlyOutOfRangeWords) {
         EXPECT_EQ(sensor().Ram(), sent) << "word " << word << " sent " << in;
     }
     // The correction factor reads either decimal mark and snaps to what the sensor can hold.
-    for (auto [typed, sent] : {std::pair{"1,5", 1536}, {"0.0001", 0}, {"1.1", 1126}}) {
+    for (auto [typed, sent] :
+         {std::pair{"1,5", 1536}, {"0.0001", 0}, {"1.1", 1126}, {"0.9999", 1023}}) {
         TypeAndEnter(CtrlAs<QDoubleSpinBox>(ui::NUMCorr), typed);
         EXPECT_EQ(Shown(ui::NUMCorr), sent / 1024.0) << typed;
         SendAndWait();

@@ -1,24 +1,31 @@
 // The measurement workbench against the simulated sensor: what a recording holds, a recording
-// ended by a full disk while Run goes on, a killed writer, and the exports.
-#include <signal.h>
+// ended by a full disk while Run goes on, a killed writer, the exports, and the targets every
+// writer of the program refuses.
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QFileDialog>
 #include <QImage>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "child_process.h"
 #include "com232.h"
+#include "gui.h"
 #include "harness.h"
 #include "options.h"
 #include "panel_ids.h"
@@ -65,6 +72,8 @@ class WorkbenchTest : public ProgramTest {
     }
     void Start(const std::string& options) {
         QStandardPaths::setTestModeEnabled(true);  // the folder used last goes to a test profile
+        QSettings(QStringLiteral("Tavrix"), QStringLiteral("Tavrix-Didor"))
+            .remove(QStringLiteral("workbench/csvFormat"));  // RFC 4180, as for a new user
         options_ = options;
         StartSensor(options);
         StartProgram();
@@ -117,7 +126,7 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
     const size_t n = csv.rows.size();
     EXPECT_TRUE(n == answers.size() || n == answers.size() - 1) << n;  // one was in flight
     EXPECT_GE(n, 150u);
-    EXPECT_EQ(csv.comments, 5);
+    EXPECT_EQ(csv.comments, 7);
     EXPECT_EQ(csv.columns + "\r\n", MeasurementColumns());
     EXPECT_EQ(Status(), "Recording ended: " + std::to_string(n) + " rows in run.csv");
     std::vector<std::uint16_t> values;
@@ -141,12 +150,18 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
         sum += v;
     EXPECT_NEAR(total.mean, sum / static_cast<double>(n), 1e-6);
 
-    // Video adds the line image of each recorded cycle in the second file.
-    ASSERT_TRUE(StartRecording(p(), File("video.csv")));
-    RunCycles(ui::BTNVideo, 3);
+    // Video adds the line image of each recorded cycle in the second file. Begun while Video
+    // runs (mostly while a line image is read), it has no image row without its measurement row.
+    Watch([this] {
+        if (bench().cycles > 0 && !bench().recorder.On() &&
+            bench().recorder.Path() == File("run.csv"))
+            StartRecording(p(), File("video.csv"));
+    });
+    RunCycles(ui::BTNVideo, 5);
     StopRecording(p());
     const Csv cycles = ReadCsv(File("video.csv")), images = ReadCsv(File("video-image.csv"));
     ASSERT_GT(images.rows.size(), 2u);
+    EXPECT_EQ(images.rows.front()[0], cycles.rows.front()[0]);
     EXPECT_EQ(images.rows.size(), cycles.rows.size());
     EXPECT_EQ(images.rows.back()[0], cycles.rows.back()[0]);
     ASSERT_EQ(images.rows.back().size(), 3u + 256u);
@@ -159,8 +174,7 @@ TEST_F(WorkbenchTest, RecordingHoldsEveryAnswerDrawnInOrder) {
 TEST_F(WorkbenchTest, FullDiskEndsTheRecordingWithWholeRowsAndRunGoesOn) {
     Start("--baud 19200");
     rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &saved);  // the program's start-up ignores the signal, not the test
     ASSERT_TRUE(StartRecording(p(), File("full.csv")));
     bool limited = false;
     long atFailure = 0;
@@ -182,7 +196,7 @@ TEST_F(WorkbenchTest, FullDiskEndsTheRecordingWithWholeRowsAndRunGoesOn) {
     EXPECT_GT(csv.rows.size(), 10u);
     for (const auto& row : csv.rows)
         ASSERT_EQ(row.size(), 21u);
-    EXPECT_EQ(Status(), "Recording stopped: " + bench().recorder.Error() + " (" +
+    EXPECT_EQ(Status(), "Recording stopped: file size limit reached (" +
                             std::to_string(csv.rows.size()) + " rows kept)");
 }
 
@@ -215,10 +229,17 @@ TEST_F(WorkbenchTest, AKilledWriterLeavesWholeRows) {
 TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     Start("--baud 19200");
     RunCycles(ui::BTNRun, 120);
+    const QSize onScreen = Ctrl(ui::STRIPRaw)->size();
     SaveGraphs(p(), File("g.png"));
     SaveGraphs(p(), File("g.pdf"));
-    for (const char* graph : {"g-strip", "g-bar"}) {
-        EXPECT_FALSE(QImage(dir_.filePath(graph + QStringLiteral(".png"))).isNull()) << graph;
+    EXPECT_EQ(Ctrl(ui::STRIPRaw)->size(), onScreen);
+    const struct {
+        const char* graph;
+        QSize size;  // a size of its own per graph, whatever the screen
+    } pngs[] = {{"g-strip", QSize(kExportWidth, kExportHeight)},
+                {"g-bar", QSize(kExportWidth, kBarExportHeight)}};
+    for (const auto& [graph, size] : pngs) {
+        EXPECT_EQ(QImage(dir_.filePath(graph + QStringLiteral(".png"))).size(), size) << graph;
         std::ifstream pdf(File(graph) + ".pdf");
         std::string magic(4, ' ');
         pdf.read(magic.data(), 4);
@@ -233,6 +254,15 @@ TEST_F(WorkbenchTest, ExportsTheShownGraphsAndTheLatestHundred) {
     EXPECT_EQ(csv.rows.back()[0], std::to_string(bench().cycles));
     EXPECT_EQ(csv.rows.back()[5], std::to_string(p().Mvalue));
     EXPECT_EQ(Status(), "100 measurements saved");
+
+    // The dock's CSV list chooses the format of the file written next.
+    auto* format = Ctrl(ui::BTNRun)->window()->findChild<QComboBox*>("WorkbenchCsvFormat");
+    format->setCurrentIndex(1);
+    SaveLatestCsv(p(), File("semicolon.csv"));
+    std::ifstream semicolon(File("semicolon.csv"));
+    const std::string text((std::istreambuf_iterator<char>(semicolon)), {});
+    EXPECT_NE(text.find("# format: semicolon"), std::string::npos);
+    EXPECT_NE(text.find("\ncycle;utc;seconds;Ledge;"), std::string::npos);
 }
 
 // The user's way: Ctrl+R asks for the file (the folder used last, a dated name); cancelling leaves
@@ -264,6 +294,91 @@ TEST_F(WorkbenchTest, CtrlRAsksForTheFileAndTogglesRecording) {
     QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
     EXPECT_FALSE(record->isChecked());
     EXPECT_EQ(Status(), "Recording ended: 0 rows in keys.csv");
+
+    // Choosing it again asks whether to replace it, without a loop of its own that would hold up
+    // a running Run: accept() returns with the question open.
+    QTest::keyClick(panel, Qt::Key_R, Qt::ControlModifier);
+    static_cast<QFileDialog*>(dialog())->selectFile(dir_.filePath(QStringLiteral("keys.csv")));
+    dialog()->accept();
+    auto* question = panel->findChild<QMessageBox*>(QStringLiteral("WorkbenchReplaceQuestion"));
+    ASSERT_NE(question, nullptr);
+    EXPECT_TRUE(question->isVisible() && record->isChecked());
+    question->button(QMessageBox::Yes)->click();
+    EXPECT_EQ(Status(), "Recording to keys.csv");
+}
+
+namespace fs = std::filesystem;
+
+// A target of each kind at `path`; "link" points to a regular file beside it.
+void MakeTarget(const std::string& kind, const std::string& path) {
+    if (kind == "regular" || kind == "link")
+        std::ofstream(kind == "link" ? path + ".real" : path) << "old";
+    if (kind == "link") fs::create_symlink(path + ".real", path);
+    if (kind == "fifo") {
+        ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    }
+    if (kind == "directory") fs::create_directory(path);
+    // A null device of our own where that is allowed; else a link to the system's.
+    if (kind == "device" && mknod(path.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+        fs::create_symlink("/dev/null", path);
+}
+
+// The regular targets are written (a link stays a link, its target is written); a pipe, a device
+// and a folder are refused with nothing touched, and nothing blocks on the pipe.
+TEST_F(WorkbenchTest, EveryWriterRefusesTargetsThatAreNoRegularFile) {
+    Start("--baud 19200");
+    RunCycles(ui::BTNRun, 3);
+    const auto cli = [](const std::string& args) {
+        const std::string command =
+            std::string("timeout 20 ") + TAVRIX_CLI + " " + args + " --port sim >/dev/null 2>&1";
+        return std::system(command.c_str()) == 0;
+    };
+    const std::pair<const char*, std::function<bool(const std::string&)>> writers[] = {
+        {"Record",
+         [this](const std::string& t) {
+             return StartRecording(p(), t) && (StopRecording(p()), true);
+         }},
+        {"Save parameters",
+         [this](const std::string& t) {
+             return p().file_name = t, WriteParaFile(p()) == platform::kFileOk;
+         }},
+        {"Save last 100",
+         [this](const std::string& t) {
+             SaveLatestCsv(p(), t);
+             return Status().ends_with("measurements saved");
+         }},
+        {"Save graphs",  // the target is the strip chart's file
+         [this](const std::string& t) {
+             SaveGraphs(p(), t.substr(0, t.size() - std::string("-strip.png").size()) + ".png");
+             return Status() == "Graphs saved";
+         }},
+        {"get -o", [cli](const std::string& t) { return cli("get --from ram -o " + t); }},
+        {"run --csv", [cli](const std::string& t) { return cli("run --count 2 --csv " + t); }},
+    };
+    int n = 0;
+    for (const auto& [writer, write] : writers)
+        for (const std::string kind :
+             {"regular", "missing", "link", "fifo", "device", "directory"}) {
+            const std::string path = File(("t" + std::to_string(++n) + "-strip.png").c_str());
+            MakeTarget(kind, path);
+            const bool written = write(path);
+            const std::string what = std::string(writer) + " onto " + kind;
+            const fs::file_status after = fs::status(path);
+            if (kind == "fifo" || kind == "device" || kind == "directory") {
+                EXPECT_FALSE(written) << what;
+                EXPECT_EQ(after.type(), kind == "fifo"     ? fs::file_type::fifo
+                                        : kind == "device" ? fs::file_type::character
+                                                           : fs::file_type::directory)
+                    << what;
+                continue;
+            }
+            EXPECT_TRUE(written) << what;
+            EXPECT_EQ(after.type(), fs::file_type::regular) << what;
+            EXPECT_EQ(fs::is_symlink(fs::symlink_status(path)), kind == "link") << what;
+            std::ifstream in(kind == "link" ? path + ".real" : path);
+            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_TRUE(!text.empty() && text != "old") << what;
+        }
 }
 
 // "Publish to plant": without a broker named it stays off and says why; with one, Run's

@@ -4,6 +4,7 @@
 #include "com232.h"
 #include "edit_marks.h"
 #include "gui.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
@@ -20,7 +21,7 @@ void Draw(CompareView& v) {
     }
     v.panel.ShowTable(table.header, rows);
     const bool differ = v.ram && v.eeprom && *v.ram != *v.eeprom;
-    v.panel.ShowSummary(RamEepromSummary(v.ram, v.eeprom), differ);
+    v.panel.ShowSummary(v.memoryState, differ);
 }
 
 CompareRead Report(Program& p, CompareRead outcome) {
@@ -44,10 +45,19 @@ CompareRead Report(Program& p, CompareRead outcome) {
     return outcome;
 }
 
-std::optional<RecordWords> ReadInto(Program& p, int code, bool ask) {
+// Reads one memory into the model; the view shows what the model knows.
+bool ReadIntoModel(Program& p, Memory memory) {
     RecordWords words{};
-    if (ask && ReadRecordOnly(p, code, words)) return words;
-    return std::nullopt;
+    const bool answered = ReadRecordOnly(p, memory == Memory::Ram ? GET_RAM : GET_EEPROM, words);
+    SensorRecordRead(p, memory, OutcomeOf(p, answered), words);
+    return answered;
+}
+
+void TakeModel(Program& p) {
+    CompareView& v = *p.compare;
+    v.ram = FullyKnown(p.model.Ram());
+    v.eeprom = FullyKnown(p.model.Eeprom());
+    v.memoryState = p.model.MemoryState();
 }
 
 // The file is read for the view alone: file_name, pp and the state stay as they are.
@@ -86,6 +96,7 @@ void CompareViewCloser::operator()(CompareView* v) const {
 void OpenCompareView(Program& p) {
     if (!p.compare) p.compare.reset(new CompareView(p));
     p.compare->panelWords = PanelRecord(p);
+    TakeModel(p);
     Draw(*p.compare);
     p.compare->panel.Show();
     ReadSensorIntoView(p);
@@ -97,16 +108,18 @@ CompareRead ReadSensorIntoView(Program& p) {
     if (p.loopRunning) return Report(p, CompareRead::Refused);
     v.reading = true;
     v.panel.ShowStatus("Reading RAM and EEPROM ...");
-    v.ram = ReadInto(p, GET_RAM, true);
-    v.eeprom = ReadInto(p, GET_EEPROM, v.ram.has_value());  // a silent line is asked once only
+    // A silent line is asked once only.
+    const bool read = ReadIntoModel(p, Memory::Ram) && ReadIntoModel(p, Memory::Eeprom);
     v.reading = false;
     v.panelWords = PanelRecord(p);
+    TakeModel(p);
     Draw(v);
-    return Report(p, v.eeprom ? CompareRead::Read : CompareRead::TimedOut);
+    return Report(p, read ? CompareRead::Read : CompareRead::TimedOut);
 }
 
 void CompareViewPanelChanged(Program& p, const RecordWords& panel) {
     if (!p.compare) return;
     p.compare->panelWords = panel;
+    TakeModel(p);
     Draw(*p.compare);
 }

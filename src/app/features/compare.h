@@ -2,9 +2,9 @@
 // records and, if the user adds one, a parameter file, word by word, with differing values tinted
 // and a line at the top that says whether RAM was saved to EEPROM.
 //
-// The sensor's records are read into the view alone (ReadRecordOnly): the panel, the parameter
-// variables and pp stay as they are. Reading is refused while Run or Video runs, whose exchanges
-// then keep the line busy.
+// The sensor's records are read into the sensor model (ReadRecordOnly), and the view shows what
+// the model knows: the panel, the parameter variables and pp stay as they are. Reading is refused
+// while Run or Video runs, whose exchanges then keep the line busy.
 #pragma once
 
 #include <optional>
@@ -25,8 +25,9 @@ struct CompareView {
     explicit CompareView(Program& p);
     platform::ComparePanel panel;
     RecordWords panelWords{};
-    std::optional<RecordWords> ram, eeprom, file;
-    std::string fileName;  // the added file's name, without its folder
+    std::optional<RecordWords> ram, eeprom, file;  // ram, eeprom: the model's, when wholly known
+    std::string memoryState;                       // the model's memory-state text
+    std::string fileName;                          // the added file's name, without its folder
     bool reading = false;
 };
 

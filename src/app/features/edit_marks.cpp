@@ -1,11 +1,14 @@
-// The unsent-edit marks: the panel's record against the reference, on every value change.
+// The marks: the panel's record against the model's RAM, on every change.
 #include "edit_marks.h"
+
+#include <array>
 
 #include "com232_codec.h"
 #include "compare.h"
 #include "gui.h"
 #include "panel_ids.h"
 #include "records.h"
+#include "sensor_view.h"
 #include "workbench.h"
 
 using namespace platform;
@@ -21,24 +24,6 @@ int CC_PlainParameter(int, int, int event, void* callbackData, int, int) {
     return 0;
 }
 
-// Marks the controls of the words that differ, touching only those whose mark changes.
-void ShowMarks(Program& p, const WordMask& differ) {
-    for (int i = 0; i < PNUM; ++i) {
-        const auto bit = static_cast<std::size_t>(i);
-        const int control = kParameterRecord[i].control;
-        if (control == kNoControl || differ[bit] == p.editMarked[bit]) continue;
-        p.rt.SetCtrlAttribute(p.pHandle, control, ATTR_MARKED, differ[bit] ? 1 : 0);
-    }
-    p.editMarked = differ;
-    if (p.workbench) p.workbench->panel.ShowUnsent(UnsentText(static_cast<int>(differ.count())));
-}
-
-void Compare(Program& p) {
-    const RecordWords panel = PanelRecord(p);
-    ShowMarks(p, DifferingWords(panel, p.editReference));
-    CompareViewPanelChanged(p, panel);
-}
-
 }  // namespace
 
 RecordWords PanelRecord(const Program& p) {
@@ -50,14 +35,22 @@ RecordWords PanelRecord(const Program& p) {
 void OpenEditMarks(Program& p) {
     for (int control : kPlainControls)
         p.rt.InstallCtrlCallback(p.pHandle, control, CC_PlainParameter, &p);
-    EditMarksReference(p, PanelRecord(p));
-}
-
-void EditMarksReference(Program& p, const RecordWords& reference) {
-    p.editReference = reference;
-    Compare(p);
 }
 
 void EditMarksValueChanged(Program& p) {
-    Compare(p);
+    PanelChanged(p, "Edit");
+}
+
+void ShowEditMarks(Program& p) {
+    const RecordWords panel = PanelRecord(p);
+    const WordMask unsent = p.model.Unsent(panel), unknown = p.model.Unknown();
+    for (int i = 0; i < PNUM; ++i) {
+        const auto bit = static_cast<std::size_t>(i);
+        const int control = kParameterRecord[i].control;
+        if (control == kNoControl) continue;
+        const int mark = unsent[bit] ? MARK_DIFFERS : unknown[bit] ? MARK_NOT_READ : MARK_NONE;
+        p.rt.SetCtrlAttribute(p.pHandle, control, ATTR_MARKED, mark);
+    }
+    if (p.workbench) p.workbench->panel.ShowUnsent(UnsentText(static_cast<int>(unsent.count())));
+    CompareViewPanelChanged(p, panel);
 }

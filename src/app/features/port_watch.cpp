@@ -5,6 +5,7 @@
 #include "com232.h"
 #include "panel_ids.h"
 #include "program.h"
+#include "sensor_events.h"
 
 using namespace platform;
 
@@ -104,8 +105,9 @@ void RefreshPortList(Program& p) {
     const bool present = Look(p);
     ShowList(p);
     const std::string name = PortName(p.portWatch.chosen);
-    if (!wasGone && p.portWatch.chosenGone)
+    if (!wasGone && p.portWatch.chosenGone) {
         TellStatus(p, name + " was unplugged - plug it in again or choose another port");
-    else if (wasGone && present)
+        if (p.portWatch.chosen.number == p.com) SensorOutcome(p, ExchangeOutcome::PortLost);
+    } else if (wasGone && present)
         TellStatus(p, name + " is plugged in - choose it in the port list to connect");
 }

@@ -19,14 +19,16 @@ std::string Recorder::ImagePath() const {
                         : path_ + "-image.csv";
 }
 
-RecordResult Recorder::Start(const std::string& path, const std::string& commentBlock, double now) {
+RecordResult Recorder::Start(const std::string& path, const std::string& commentBlock, double now,
+                             CsvFormat format) {
+    format_ = format;
     Stop(now);
     path_ = path, comment_ = commentBlock, error_.clear();
     flushedAt_ = now;
     rows_file_.written = images_.written = 0;
     if (rows_file_.file.Open(path) != RowFileResult::Ok)
         return Fail(rows_file_, RecordResult::CannotOpen);
-    rows_file_.pending = comment_ + MeasurementColumns();
+    rows_file_.pending = comment_ + MeasurementColumns(format_);
     on_ = true;
     return Write(rows_file_);
 }
@@ -43,7 +45,7 @@ RecordResult Recorder::AddImage(const std::string& row, double now) {
     if (!images_.file.IsOpen()) {
         if (images_.file.Open(ImagePath()) != RowFileResult::Ok)
             return Fail(images_, RecordResult::CannotOpen);
-        images_.pending = comment_ + ImageColumns(kImageSamples);
+        images_.pending = comment_ + ImageColumns(kImageSamples, format_);
     }
     images_.pending += row;
     ++images_.pendingRows;

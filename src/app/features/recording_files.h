@@ -10,6 +10,7 @@
 #include <string>
 
 #include "row_file.h"
+#include "workbench_csv.h"
 
 enum class RecordResult { Ok, CannotOpen, WriteFailed };
 
@@ -17,8 +18,10 @@ class Recorder {
   public:
     static constexpr double kFlushSeconds = 0.5;
 
-    // Creates the measurement file with the comment block and the column line, written at once.
-    RecordResult Start(const std::string& path, const std::string& commentBlock, double now);
+    // Creates the measurement file with the comment block and the column line (in `format`, as
+    // the rows given later must be), written at once.
+    RecordResult Start(const std::string& path, const std::string& commentBlock, double now,
+                       CsvFormat format = CsvFormat::Rfc4180);
     // One row each (with its line end); `now` is the monotonic time, which decides the flush.
     RecordResult AddMeasurement(const std::string& row, double now);
     RecordResult AddImage(const std::string& row, double now);
@@ -48,5 +51,6 @@ class Recorder {
     Stream rows_file_, images_;
     std::string path_, comment_, error_;
     bool on_ = false;
+    CsvFormat format_ = CsvFormat::Rfc4180;
     double flushedAt_ = 0;
 };

@@ -16,15 +16,15 @@ std::string Number(const char* format, double value) {
     return text;
 }
 
-std::vector<std::string> FiguresRow(const char* name, const SeriesFigures& f) {
-    if (f.count == 0) return {name, "0", "-", "-", "-", "-", "-"};
-    return {name,
-            std::to_string(f.count),
-            Number("%.2f", f.mean),
-            Number("%.2f", f.sd),
-            Number("%.0f", f.min),
-            Number("%.0f", f.max),
-            Number("%.0f", f.range)};
+std::vector<platform::TableCell> FiguresRow(const std::string& name, const SeriesFigures& f) {
+    if (f.count == 0) return {{name}, {"0"}, {"-"}, {"-"}, {"-"}, {"-"}, {"-"}};
+    return {{name},
+            {std::to_string(f.count)},
+            {Number("%.2f", f.mean)},
+            {Number("%.2f", f.sd)},
+            {Number("%.0f", f.min)},
+            {Number("%.0f", f.max)},
+            {Number("%.0f", f.range)}};
 }
 
 void Show(Workbench& w, double now) {
@@ -33,12 +33,12 @@ void Show(Workbench& w, double now) {
     w.panel.ShowRate(f.total[kValue].count > 0 ? Number("Rate: %.2f answers/s", f.rate)
                                                : "Rate: -");
     static constexpr const char* kNames[kSeriesCount] = {"Value", "Left", "Right"};
-    std::vector<std::vector<std::string>> rows = {{"", "n", "mean", "sd", "min", "max", "range"}};
+    std::vector<std::vector<platform::TableCell>> rows;
     for (int s = 0; s < kSeriesCount; ++s)
-        rows.push_back(FiguresRow((std::string(kNames[s]) + ", last 100").c_str(), f.window[s]));
+        rows.push_back(FiguresRow(std::string(kNames[s]) + ", last 100", f.window[s]));
     for (int s = 0; s < kSeriesCount; ++s)
-        rows.push_back(FiguresRow((std::string(kNames[s]) + ", all").c_str(), f.total[s]));
-    w.panel.ShowTable(rows);
+        rows.push_back(FiguresRow(std::string(kNames[s]) + ", all", f.total[s]));
+    w.panel.ShowTable({"", "n", "mean", "sd", "min", "max", "range"}, rows);
 }
 
 void EndRecordingOnFailure(Program& p, RecordResult result) {
@@ -94,6 +94,10 @@ void WorkbenchCloser::operator()(Workbench* w) const {
     delete w;
 }
 
+CsvFormat CsvFormatOf(const Workbench& w) {
+    return w.panel.SemicolonCsv() ? CsvFormat::Semicolon : CsvFormat::Rfc4180;
+}
+
 void OpenWorkbench(Program& p) {
     p.workbench.reset(new Workbench(p));
     p.listeners.Add(p.workbench.get());
@@ -126,7 +130,8 @@ void WorkbenchMeasurement(Program& p) {
         w.recorded = row;
         w.recorded.cycle = ++w.recordedCycles;
         w.recorded.seconds = now - w.recordStart;
-        EndRecordingOnFailure(p, w.recorder.AddMeasurement(MeasurementLine(w.recorded), now));
+        EndRecordingOnFailure(
+            p, w.recorder.AddMeasurement(MeasurementLine(w.recorded, w.recordFormat), now));
     }
     if (now - w.shownAt >= Workbench::kShowSeconds) Show(w, now);
 }
@@ -134,9 +139,11 @@ void WorkbenchMeasurement(Program& p) {
 void WorkbenchLineImage(Program& p) {
     if (!p.workbench || !p.workbench->recorder.On()) return;
     Workbench& w = *p.workbench;
+    // A recording that began between this cycle's measurement and its image has no row for it.
+    if (w.recorded.cycle == 0) return;
     const MeasurementRow& r = w.recorded;
-    const std::string line =
-        ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(), int(p.adcbuf.size()));
+    const std::string line = ImageLine(r.cycle, r.utcMs, r.seconds, p.adcbuf.data(),
+                                       int(p.adcbuf.size()), w.recordFormat);
     EndRecordingOnFailure(p, w.recorder.AddImage(line, p.rt.Timer()));
 }
 

@@ -45,16 +45,21 @@ struct Workbench : MeasurementListener {
     double recordStart = 0;
     long recordedCycles = 0;
     MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
-    PlantPublishingPtr plant;   // while "Publish to plant" is on
+    CsvFormat recordFormat = CsvFormat::Rfc4180;  // of the running recording
+    PlantPublishingPtr plant;                     // while "Publish to plant" is on
 };
+
+// The CSV format the user chose (the dock's list or the file dialog's file type).
+CsvFormat CsvFormatOf(const Workbench& w);
 
 // Adds the side panel to the main panel and registers it as a measurement listener; once, at
 // start-up, after the panel is loaded.
 void OpenWorkbench(Program& p);
 
 // --- Recording ----------------------------------------------------------------------------------
-// Starts recording to `path` (replacing that file); rows follow while a loop runs. Says so in the
-// status line, or why the file could not be made (and then returns false).
+// Starts recording to `path` (replacing a regular file of that name; a pipe, a device or a folder
+// is refused before it is opened); rows follow while a loop runs. Says so in the status line, or
+// why the file could not be made (and then returns false).
 bool StartRecording(Program& p, const std::string& path);
 // Writes the rows still gathered, closes the files and says how many rows were kept.
 void StopRecording(Program& p);
@@ -66,6 +71,9 @@ std::string DefaultRecordName(const std::string& what);
 // began), replacing `path` atomically. The outcome is in the status line.
 void SaveLatestCsv(Program& p, const std::string& path);
 // The shown graphs (strip chart or video curve, and the bar graph) as "<stem>-strip", "-video",
-// "-bar" plus the extension of `path` (.png or .pdf); or on the clipboard as one picture.
+// "-bar" plus the extension of `path` (.png or .pdf), each with a title line (program, firmware
+// text, port, date and time, what it shows); PNGs of kExportWidth x kExportHeight pixels (the bar
+// graph kBarExportHeight high); or on the clipboard as one picture.
+inline constexpr int kExportWidth = 1600, kExportHeight = 900, kBarExportHeight = 300;
 void SaveGraphs(Program& p, const std::string& path);
 void CopyShownGraphs(Program& p);

@@ -39,7 +39,10 @@ bool StartRecording(Program& p, const std::string& path) {
     h.utcMs = platform::UtcMilliseconds();
     w.recordStart = p.rt.Timer();
     w.recordedCycles = 0;
-    if (w.recorder.Start(path, CommentBlock(h), w.recordStart) != RecordResult::Ok) {
+    w.recorded = MeasurementRow{};  // no image row before this recording's first measurement
+    w.recordFormat = CsvFormatOf(w);
+    if (w.recorder.Start(path, CommentBlock(h, w.recordFormat), w.recordStart, w.recordFormat) !=
+        RecordResult::Ok) {
         w.panel.SetRecording(false);
         SetStatus(p, "Recording not started: " + w.recorder.Error());
         return false;

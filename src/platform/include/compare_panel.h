@@ -3,6 +3,8 @@
 // choose a file). A window of its own beside the main panel, not modal: the main panel stays
 // usable while it is open. It belongs to the main panel's window, stays above it and goes with it.
 //
+// It opens within the screen that holds the main panel; Esc closes it when no loop runs.
+//
 // Callbacks run on the user-interface thread, like the engine's, and may run nested event loops
 // (the sensor read, the engine's file popup). Closing the window hides it; it keeps its contents.
 #pragma once
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "table_cell.h"
 
 namespace platform {
 
@@ -21,11 +24,6 @@ enum class CompareAction {
 };
 
 using CompareCallback = void (*)(void* data, CompareAction action);
-
-struct TableCell {
-    std::string text;
-    bool differs = false;  // tinted
-};
 
 class ComparePanel {
   public:
@@ -41,8 +39,8 @@ class ComparePanel {
     // The line at the top; `attention` shows it in bold red (something differs).
     void ShowSummary(const std::string& text, bool attention);
     void ShowStatus(const std::string& text);
-    // header: the column titles; rows: one row's cells, the first its name (shown as given). The
-    // table takes the new shape when the column count changes; only changed cells are redrawn.
+    // header: the column titles; rows: one row's cells, the first its name (shown as given);
+    // differing cells are tinted. Only changed cells are redrawn.
     void ShowTable(const std::vector<std::string>& header,
                    const std::vector<std::vector<TableCell>>& rows);
 

@@ -64,10 +64,17 @@ enum Attr : int {
     ATTR_NUM_TRACES,         // int: strip chart trace count
     ATTR_STRIP_WINDOW_MODE,  // int: 1 = each PlotStripChart call replaces the shown window,
                              //      0 = the points are appended and scroll
-    ATTR_MARKED,             // int: 1 tints the control's background in the marking colour
-                             //      (amber: "differs"), 0 gives it back the look it had before;
-                             //      any control. Colours set while marked are lost on unmarking.
+    ATTR_MARKED,             // int: MARK_DIFFERS tints the control's background amber,
+                             //      MARK_NOT_READ grey-blue with the tooltip "not read from the
+                             //      sensor"; MARK_NONE gives it back the look (and tooltip) it had
+                             //      before; any control. Colours set while marked are lost on
+                             //      unmarking.
 };
+
+// Values of ATTR_MARKED.
+inline constexpr int MARK_NONE = 0;
+inline constexpr int MARK_DIFFERS = 1;
+inline constexpr int MARK_NOT_READ = 2;
 
 // Trace attributes for SetTraceAttribute.
 inline constexpr int ATTR_TRACE_COLOR = 1;
@@ -221,6 +228,11 @@ class Engine {
     void Delay(double seconds) const;
     // The program's directory (that of the executable).
     std::string GetProjectDir() const;
+
+    // Calls `call(data)` once, as soon as control is back in the event loop with no callback
+    // running: never from inside a callback's waits (an exchange, a Run loop). Dropped when the
+    // engine goes first.
+    void PostDeferredCall(void (*call)(void* data), void* data);
 
     // --- File popup ---------------------------------------------------------------------------
     // Modal file dialog opening in the folder last chosen from (remembered between runs), or in

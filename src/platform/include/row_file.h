@@ -26,12 +26,15 @@ class RowFile {
     RowFile(const RowFile&) = delete;
     RowFile& operator=(const RowFile&) = delete;
 
-    // Creates the file, replacing one of that name.
+    // Creates the file, replacing a regular file of that name; any other target is refused
+    // (output_target.h).
     RowFileResult Open(const std::string& path);
     RowFileResult Append(const std::string& rows);
     void Close();
     bool IsOpen() const;
-    // The system's words for the latest failure ("No space left on device").
+    // The words for the latest failure: "no space left on the device", "file size limit
+    // reached", "read-only file system", "the device was removed", "not a regular file", or the
+    // system's own message.
     std::string ErrorText() const;
 
   private:
@@ -40,7 +43,7 @@ class RowFile {
 };
 
 // Writes `text` as the whole file, replacing it atomically: after a failure any previous file of
-// that name is left as it was. Empty on success, else the system's words for the failure.
+// that name is left as it was. A target that is not a regular file is refused. Empty on success, else the system's words for the failure.
 std::string SaveTextFile(const std::string& path, const std::string& text);
 
 // Milliseconds since 1970-01-01 UTC on the wall clock (for time stamps, not for measuring time).

@@ -91,11 +91,6 @@ class Rs232 {
     int InstallComCallback(int port, int eventMask, int notifyCount, int eventCharacter,
                            ComCallback callback, void* callbackData);
 
-    // Seconds one byte takes on the port's line, from the settings it was last opened with (0.521 ms
-    // at 19200 8N1); for the built-in simulated sensor its own pacing, 0 when it is unpaced. 0 for
-    // a port never opened. A pseudo-terminal has no line speed of its own: its settings count.
-    double ByteSeconds(int port) const;
-
     // Device for a port number as described above; empty when there is none.
     std::string DeviceForPort(int port) const;
     // Ports that can be chosen, by number (see "Port list" above).
@@ -114,5 +109,10 @@ class Rs232 {
   private:
     std::unique_ptr<Impl> impl_;
 };
+
+// False when `path` names something that is surely no serial device: a folder, a regular file, a
+// device that is no terminal (/dev/null). True when it may be one (also when it cannot be
+// opened to tell, e.g. for lack of rights or held by another program).
+bool IsSerialDevice(const std::string& path);
 
 }  // namespace platform

@@ -1,4 +1,4 @@
-// The measurement workbench's side panel at the right edge of the main panel: the answer rate, a
+// The measurement workbench in its dock beside the main panel (workbench_dock.h): the answer rate, a
 // table of statistics, the Record toggle (Ctrl+R), the "Publish to plant" toggle and the export
 // buttons; below them the count of
 // unsent parameter values and the Compare button (Ctrl+D). And the exports of the panel's graphs
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine.h"
+#include "table_cell.h"
 
 namespace platform {
 
@@ -35,22 +36,26 @@ using WorkbenchCallback = void (*)(void* data, WorkbenchAction action, const std
 
 class WorkbenchPanel {
   public:
-    // Adds the side panel to the window of `panel`, which grows by its width. Without such a panel
-    // nothing is shown and every operation does nothing.
+    // Fills the workbench dock of the window of `panel`. Without such a panel nothing is shown
+    // and every operation does nothing.
     WorkbenchPanel(Engine& engine, int panel, WorkbenchCallback callback, void* data);
     ~WorkbenchPanel();
     WorkbenchPanel(const WorkbenchPanel&) = delete;
     WorkbenchPanel& operator=(const WorkbenchPanel&) = delete;
 
     void ShowRate(const std::string& text);
-    // rows[0] is the header row; every row has the same count of cells. Only changed cells are
-    // redrawn.
-    void ShowTable(const std::vector<std::vector<std::string>>& rows);
+    // header: the column titles; rows: one row's cells, the first its name. Only changed cells
+    // are redrawn.
+    void ShowTable(const std::vector<std::string>& header,
+                   const std::vector<std::vector<TableCell>>& rows);
     // Fixes each column's width to fit the given text (the widest it will show), so refreshes
     // never measure the cells.
     void SizeColumns(const std::vector<std::string>& widest);
     // The line under the buttons that says how many parameter values are not sent.
     void ShowUnsent(const std::string& text);
+    // The CSV format chosen for the files the workbench writes: in the dock's "CSV" list, or by
+    // the file type picked in a CSV file dialog; kept between runs. False: RFC 4180 (the default).
+    bool SemicolonCsv() const;
     // Sets the Record toggle without a callback.
     void SetRecording(bool on);
     // Sets the "Publish to plant" toggle without a callback.
@@ -67,10 +72,15 @@ class WorkbenchPanel {
     std::unique_ptr<Impl> impl_;
 };
 
-// Writes a graph or strip chart of a panel through the plot library (PNG at its size on screen,
-// PDF as vectors). False when the control is not a graph or the file cannot be written.
-bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path);
-bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path);
+// Writes a graph or strip chart of a panel through the plot library, with `title` on a line above
+// it: a PNG of width x height pixels drawn at twice the pixel density, or a PDF of that size in
+// points halved, as vectors. The plot on screen does not change. False when the control is not a
+// graph or the file cannot be written; a target that is not a regular file is refused
+// (output_target.h).
+bool SaveGraphPng(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title);
+bool SaveGraphPdf(Engine& engine, int panel, int control, const std::string& path, int width,
+                  int height, const std::string& title);
 // Puts the graphs on the clipboard as one picture, stacked top to bottom in the given order.
 bool CopyGraphs(Engine& engine, int panel, const std::vector<int>& controls);
 
