@@ -4,5 +4,5 @@
 set(TAVRIX_LOGIC_SOURCES com232_codec.cpp com232_router.cpp gui_shapes.cpp arrayops.cpp
     workbench_stats.cpp workbench_csv.cpp record_diff.cpp records.cpp exchange_outcome.cpp
     measurement_listeners.cpp tolerance_verdict.cpp sensor_model.cpp json_text.cpp change_log.cpp
-    plant_payloads.cpp plant_publisher.cpp)
+    sensor_watchers.cpp plant_payloads.cpp plant_publisher.cpp)
 list(TRANSFORM TAVRIX_LOGIC_SOURCES PREPEND ${CMAKE_CURRENT_LIST_DIR}/)

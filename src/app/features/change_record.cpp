@@ -16,6 +16,7 @@ std::string LogSensorWrite(Program& p, const char* action, Memory memory, const 
     entry.before = before;
     entry.after = memory == Memory::Ram ? p.model.Ram() : p.model.Eeprom();
     entry.outcome = outcome;
+    p.sensorWatchers.WriteLogged(entry);
     std::string error;
     const std::string path = platform::ChangeLogPath(p.changeLog.path);
     if (platform::AppendChangeLine(path, ChangeEntryLine(entry), error)) return "";
