@@ -5,11 +5,11 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "com232_codec.h"
 #include "gui.h"
 #include "plant_link.h"
 #include "plant_publisher.h"
 #include "row_file.h"
+#include "sensor_events.h"
 
 namespace {
 
@@ -54,17 +54,6 @@ std::string PortName(const PortChoice& port) {
     return port.number == 0 ? "sim" : "COM" + std::to_string(port.number);
 }
 
-PlantIdentity IdentityOf(const Program& p, const std::string& device) {
-    PlantIdentity id;
-    id.port = device;
-    // The firmware text's bytes are still in the read buffer after an identification.
-    id.firmware = DecodeVersionText(p.szReadBuf.data(), VERSION_BYTES, p.pcbtype);
-    id.ccdtype = p.ccdtype, id.ccdmaxpixel = p.ccdmaxpixel, id.ccdresolution = p.ccdresolution;
-    id.pcbtype = p.pcbtype, id.ccdsubpixel = p.ccdsubpixel, id.softversion = p.softversion;
-    id.pixB = p.pixB, id.pixE = p.pixE;
-    return id;
-}
-
 void Pause(Program& p, double seconds) {
     const double end = p.rt.Timer() + seconds;
     while (!stopAsked && p.rt.Timer() < end)
@@ -94,29 +83,31 @@ class Monitoring : public MeasurementListener {
         return ReadCredentials(m, s, why) && link_.Start(s, why);
     }
 
+    // The sensor model and the change log feed state, parameters and events while this runs.
     void Run() {
-        Say("identifying");
+        p_.sensorWatchers.Add(&publisher_);
+        bool retrying = false;
         while (!stopAsked) {
             std::string why, warning;
-            if (!session_.Connect(r_.port, false, why, warning)) {
+            publisher_.HoldModelChanges(retrying);
+            const bool connected = session_.Connect(r_.port, false, why, warning);
+            publisher_.HoldModelChanges(false);
+            retrying = true;
+            if (!connected) {
                 Tell(why);
-                Say("lost");
                 p_.rs.CloseCom(p_.com);
                 Pause(p_, kRetrySeconds);
                 continue;
             }
-            identity_ = IdentityOf(p_, session_.Device());
-            Say("answering");
-            publisher_.PublishParameters(p_.pp, std::nullopt);
             Tell(warning);  // a missing firmware text; empty: all is well again
             Measure();
             p_.rs.CloseCom(p_.com);
             if (stopAsked) break;
             Tell("the sensor on " + session_.Device() + " stopped answering (" +
                  session_.StatusLine() + "); identifying it again");
-            Say("lost");
         }
-        Say("offline");
+        p_.sensorWatchers.Remove(&publisher_);
+        publisher_.PublishOffline();
         link_.Stop(kDrainSeconds);
     }
 
@@ -134,18 +125,18 @@ class Monitoring : public MeasurementListener {
                     link_.Publish(m.topic, std::move(m.payload), m.qos, m.retain);
                 },
                 [] { return static_cast<std::int64_t>(platform::UtcMilliseconds()); },
-                InsideToleranceBand,
                 [this] {
                     const platform::PlantLinkFigures f = link_.Figures();
                     return PlantLinkCounts{f.queued, f.lost, f.connects};
                 }};
     }
 
-    // The Run loop until the sensor stops answering or a stop is asked.
+    // The Run loop until the sensor stops answering or a stop is asked; its outcome goes to the
+    // sensor model as the window's Run button hands it on.
     void Measure() {
         p_.listeners.Add(&publisher_);
         p_.listeners.Add(this);
-        PushRUN(p_);
+        SensorOutcome(p_, PushRUN(p_));
         p_.listeners.Remove(this);
         p_.listeners.Remove(&publisher_);
     }
@@ -157,14 +148,6 @@ class Monitoring : public MeasurementListener {
             publisher_.RepublishState();
         }
         if (stopAsked) p_.stop_flag = 1;
-    }
-
-    // The state topic, on a change only: a sensor that stays away is not told every retry.
-    void Say(const std::string& link) {
-        if (link == sensorLink_ && identity_ == toldIdentity_) return;
-        sensorLink_ = link;
-        toldIdentity_ = identity_;
-        publisher_.PublishState(link, identity_);
     }
 
     // One line a change of reason; empty: all is well again.
@@ -180,8 +163,6 @@ class Monitoring : public MeasurementListener {
     std::ostream& err_;
     platform::PlantLink link_;
     PlantPublisher publisher_;
-    std::optional<PlantIdentity> identity_, toldIdentity_;
-    std::string sensorLink_;
     std::uint64_t connectsTold_ = 1;
     std::string told_;
 };

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <utility>
 
+#include "tolerance_verdict.h"
+
 std::optional<BrokerAddress> ParseBrokerUrl(const std::string& url) {
     const bool tls = url.rfind("mqtts://", 0) == 0;
     if (!tls && url.rfind("mqtt://", 0) != 0) return std::nullopt;
@@ -18,11 +20,6 @@ std::optional<BrokerAddress> ParseBrokerUrl(const std::string& url) {
     a.port = std::stoi(digits);
     if (a.port < 1 || a.port > 65535) return std::nullopt;
     return a;
-}
-
-bool InsideToleranceBand(const State& s) {
-    const int low = int(s.tVal) - int(s.tTol), high = int(s.tVal) + int(s.tTol);
-    return int(s.Mvalue) >= low && int(s.Mvalue) <= high;
 }
 
 std::string PlantTopicLevel(const std::string& text) {
@@ -49,8 +46,10 @@ void PlantPublisher::Measured(const State& s) {
     m.utcMs = hooks_.utcNow();
     m.words = RecordOf(kAnswerRecord, s);
     m.setpoint = s.tVal;
-    m.tolerance = s.tTol;
-    m.inTolerance = hooks_.inTolerance(s);
+    m.tolerance = s.tol;  // the band JudgeTolerance uses
+    const ToleranceVerdict verdict = JudgeTolerance(s);
+    if (verdict != ToleranceVerdict::NoEdge)
+        m.inTolerance = verdict == ToleranceVerdict::InTolerance;
     if (settings_.batchMs <= 0)
         return Post("measurement", MeasurementPayload(m), settings_.measurementQos, false);
     if (batch_.empty()) batchBegan_ = m.utcMs;
@@ -68,15 +67,39 @@ void PlantPublisher::Flush() {
     batch_.clear();
 }
 
-void PlantPublisher::PublishState(const std::string& link,
-                                  const std::optional<PlantIdentity>& identity) {
-    link_ = link;
-    identity_ = identity;
-    RepublishState();
+void PlantPublisher::ModelChanged(const SensorModel& model) {
+    now_.link = LinkStateName(model.Link());
+    if (model.Identity().identifiedAt != 0)
+        now_.identity = model.Identity();
+    else
+        now_.identity.reset();
+    now_.ram = model.Ram();
+    now_.eeprom = model.Eeprom();
+    if (!held_) PublishChanges();
+}
+
+void PlantPublisher::HoldModelChanges(bool hold) {
+    held_ = hold;
+    if (!held_ && !now_.link.empty()) PublishChanges();
+}
+
+void PlantPublisher::PublishChanges() {
+    if (!stateTold_ || now_.link != told_.link || now_.identity != told_.identity) {
+        told_.link = now_.link;
+        told_.identity = now_.identity;
+        stateTold_ = true;
+        RepublishState();
+    }
+    if (AnyKnown(now_.ram) && (now_.ram != told_.ram || now_.eeprom != told_.eeprom)) {
+        told_.ram = now_.ram;
+        told_.eeprom = now_.eeprom;
+        Post("parameters", ParametersPayload(hooks_.utcNow(), now_.ram, now_.eeprom), 1, true);
+    }
 }
 
 void PlantPublisher::RepublishState() {
-    PlantState state{link_, identity_, 0, 0, 0, hooks_.utcNow()};
+    if (!stateTold_) return;  // nothing known yet to tell again
+    PlantState state{told_.link, told_.identity, 0, 0, 0, hooks_.utcNow()};
     if (hooks_.counts) {
         const PlantLinkCounts c = hooks_.counts();
         state.queued = c.queued, state.lost = c.lost, state.connects = c.connects;
@@ -84,11 +107,13 @@ void PlantPublisher::RepublishState() {
     Post("state", StatePayload(state), 1, true);
 }
 
-void PlantPublisher::PublishParameters(const RecordWords& ram,
-                                       const std::optional<RecordWords>& eeprom) {
-    Post("parameters", ParametersPayload(hooks_.utcNow(), ram, eeprom), 1, true);
+void PlantPublisher::PublishOffline() {
+    told_.link = now_.link = "offline";
+    told_.identity = now_.identity = std::nullopt;
+    stateTold_ = true;
+    RepublishState();
 }
 
-void PlantPublisher::PublishEvent(const PlantEvent& event) {
-    Post("events", EventPayload(event), 1, false);
+void PlantPublisher::WriteLogged(const ChangeEntry& entry) {
+    Post("events", EventPayload(entry), 1, false);
 }

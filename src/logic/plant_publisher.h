@@ -1,6 +1,6 @@
 // What goes to the plant's broker and under which topics: ROOT/ID/measurement, state (retained),
-// parameters (retained) and events. A measurement listener, so that any loop can feed it; the
-// sensor model and the change log feed the other three through their own calls.
+// parameters (retained) and events. A measurement listener, so that any loop can feed it, and a
+// watcher of the sensor model and the change log, which feed the other three.
 //
 // It only builds messages and hands them to `post`, which must not wait on the network (the
 // plant link queues them). Measured runs inside the measurement cycle: a few microseconds.
@@ -14,6 +14,7 @@
 
 #include "measurement_listeners.h"
 #include "plant_payloads.h"
+#include "sensor_watchers.h"
 
 struct PlantMessage {
     std::string topic, payload;
@@ -35,9 +36,8 @@ struct PlantPublisherSettings {
 
 struct PlantPublisherHooks {
     std::function<void(PlantMessage)> post;
-    std::function<std::int64_t()> utcNow;           // milliseconds since 1970, UTC
-    std::function<bool(const State&)> inTolerance;  // the window's pass/fail verdict
-    std::function<PlantLinkCounts()> counts;        // may be empty
+    std::function<std::int64_t()> utcNow;     // milliseconds since 1970, UTC
+    std::function<PlantLinkCounts()> counts;  // may be empty
 };
 
 struct BrokerAddress {
@@ -48,41 +48,54 @@ struct BrokerAddress {
 // "mqtt://HOST[:PORT]" (1883) or "mqtts://HOST[:PORT]" (8883, TLS); nothing for anything else.
 std::optional<BrokerAddress> ParseBrokerUrl(const std::string& url);
 
-// The verdict until the window's pass/fail function is connected: the measured value inside the
-// band tVal ± tTol that the bar graph draws.
-bool InsideToleranceBand(const State& s);
-
 // A topic level may hold no '/', '+' or '#': they become '_'.
 std::string PlantTopicLevel(const std::string& text);
 
-class PlantPublisher : public MeasurementListener {
+class PlantPublisher : public MeasurementListener, public SensorWatcher {
   public:
     PlantPublisher(PlantPublisherSettings settings, PlantPublisherHooks hooks);
 
     std::string Topic(const char* leaf) const;  // ROOT/ID/leaf
 
+    // Judged by the window's pass/fail rule (JudgeTolerance).
     void Measured(const State& s) override;
     void LoopEnded(const State& s, ExchangeOutcome how) override;  // sends a batch begun
     // Sends what a batch holds now.
     void Flush();
 
-    // The sensor model's link state and identity changed (or the link's figures should be told).
-    void PublishState(const std::string& link, const std::optional<PlantIdentity>& identity);
-    // Again with what was last given, and the link's figures now.
+    // state when the model's link or identity changed; parameters when its RAM or EEPROM record
+    // did (a record with no word known is not told: the retained one stays).
+    void ModelChanged(const SensorModel& model) override;
+    // events: the change log's entry.
+    void WriteLogged(const ChangeEntry& entry) override;
+    // While held, the model's changes are only noted; released, what differs from what was told
+    // is published. The monitor holds them while it retries a sensor that stays away, so that the
+    // passing states of every retry are not told.
+    void HoldModelChanges(bool hold);
+    // state again with the link's figures now (after a reconnect to the broker).
     void RepublishState();
-    void PublishParameters(const RecordWords& ram, const std::optional<RecordWords>& eeprom);
-    void PublishEvent(const PlantEvent& event);
+    // The publisher ends: state "offline", as the last will says.
+    void PublishOffline();
 
     long cycles() const { return cycle_; }
 
   private:
     void Post(const char* leaf, std::string payload, int qos, bool retain);
+    void PublishChanges();
+
+    // What the model says now, and what was last told of it.
+    struct ModelView {
+        std::string link;
+        std::optional<SensorIdentity> identity;
+        KnownRecord ram{}, eeprom{};
+    };
 
     PlantPublisherSettings settings_;
     PlantPublisherHooks hooks_;
     long cycle_ = 0;
     std::vector<PlantMeasurement> batch_;
     std::int64_t batchBegan_ = 0;
-    std::string link_ = "identifying";
-    std::optional<PlantIdentity> identity_;
+    bool held_ = false;
+    ModelView now_, told_;
+    bool stateTold_ = false;
 };

@@ -97,11 +97,16 @@ TEST_F(PlantLinkTest, SubscriberGetsTheSensorsAnswersInOrderAndTheWillAfterAKill
         for (std::size_t i = 0; i < words.size(); ++i)
             ASSERT_EQ(JsonNumber(line, kAnswerRecord[i].name), words[i]) << i << ": " << line;
     }
-    const std::string sub_text = ReadText(Path("sub"));
-    EXPECT_NE(sub_text.find("\"link\":\"answering\",\"identity\":{\"port\":\"" +
-                            sensor_->slavePath() + "\",\"firmware\":\"TAVRIX-DIDOR SIM V1.52\""),
-              std::string::npos)
-        << sub_text;
+    // The sensor model's link and identity, before the last will.
+    const auto states = Lines(Path("sub"), "tavrix/s1/state ");
+    ASSERT_GE(states.size(), 2u);
+    const std::string& online = states[states.size() - 2];
+    EXPECT_NE(online.find("\"link\":\"online\",\"identity\":{\"port\":"), std::string::npos)
+        << online;
+    EXPECT_NE(
+        online.find(" (" + sensor_->slavePath() + ")\",\"firmware\":\"TAVRIX-DIDOR SIM V1.52\""),
+        std::string::npos)
+        << online;
     EXPECT_EQ(Retained("tavrix/s1/state"), OfflineWillPayload());
     EXPECT_EQ(JsonNumber(Retained("tavrix/s1/parameters"), "power"), sensor_->Ram()[0]);
 }

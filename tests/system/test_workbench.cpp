@@ -382,7 +382,8 @@ TEST_F(WorkbenchTest, EveryWriterRefusesTargetsThatAreNoRegularFile) {
 }
 
 // "Publish to plant": without a broker named it stays off and says why; with one, Run's
-// measurements reach a subscriber in order, and turning it off leaves the retained state offline.
+// measurements reach a subscriber in order, a Send reaches it as the change log's entry, and
+// turning it off leaves the retained state offline.
 TEST_F(WorkbenchTest, PublishToPlantSendsRunsMeasurementsInOrder) {
     Start("--baud 19200");
     QWidget* panel = Ctrl(ui::BTNRun)->window();
@@ -408,6 +409,7 @@ TEST_F(WorkbenchTest, PublishToPlantSendsRunsMeasurementsInOrder) {
     EXPECT_TRUE(publish->isChecked());
     EXPECT_EQ(Status(), "Publishing to plant: tavrix/bench/ on 127.0.0.1:" + port);
     RunCycles(ui::BTNRun, 20);
+    Click(ui::BTNSend);
     publish->click();
     EXPECT_FALSE(publish->isChecked());
 
@@ -420,6 +422,9 @@ TEST_F(WorkbenchTest, PublishToPlantSendsRunsMeasurementsInOrder) {
     for (std::size_t k = 0; k < cycles; ++k)
         ASSERT_NE(lines[k].find("\"cycle\":" + std::to_string(k + 1) + ","), std::string::npos)
             << lines[k];
+    const auto events = testsupport::Lines(File("sub"), "tavrix/bench/events ");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NE(events[0].find("\"action\":\"send-ram\""), std::string::npos) << events[0];
     const auto states = testsupport::Lines(File("sub"), "tavrix/bench/state ");
     ASSERT_FALSE(states.empty());
     EXPECT_NE(states.back().find("\"link\":\"offline\""), std::string::npos) << states.back();

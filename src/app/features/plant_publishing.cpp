@@ -20,7 +20,6 @@ struct PlantPublishing {
                          link.Publish(m.topic, std::move(m.payload), m.qos, m.retain);
                      },
                      [] { return static_cast<std::int64_t>(platform::UtcMilliseconds()); },
-                     InsideToleranceBand,
                      [this] {
                          const platform::PlantLinkFigures f = link.Figures();
                          return PlantLinkCounts{f.queued, f.lost, f.connects};
@@ -41,16 +40,6 @@ std::string PortName(Program& p) {
     return device.empty() ? "COM" + std::to_string(p.com) : device.substr(device.rfind('/') + 1);
 }
 
-PlantIdentity IdentityOf(Program& p) {
-    PlantIdentity id;
-    id.port = p.rs.DeviceForPort(p.com);
-    id.firmware = p.szVersion;
-    id.ccdtype = p.ccdtype, id.ccdmaxpixel = p.ccdmaxpixel, id.ccdresolution = p.ccdresolution;
-    id.pcbtype = p.pcbtype, id.ccdsubpixel = p.ccdsubpixel, id.softversion = p.softversion;
-    id.pixB = p.pixB, id.pixE = p.pixE;
-    return id;
-}
-
 PlantPublishing* Of(Program& p) {
     return p.workbench ? p.workbench->plant.get() : nullptr;
 }
@@ -59,7 +48,8 @@ PlantPublishing* Of(Program& p) {
 
 void PlantPublishingCloser::operator()(PlantPublishing* p) const {
     p->program.listeners.Remove(&p->publisher);
-    p->publisher.PublishState("offline", std::nullopt);
+    p->program.sensorWatchers.Remove(&p->publisher);
+    p->publisher.PublishOffline();
     p->link.Stop(kGoodbyeSeconds);
     delete p;
 }
@@ -88,13 +78,11 @@ bool StartPlantPublishing(Program& p) {
         SetStatus(p, "Publish to plant: " + why);
         return false;
     }
-    State at = p;  // the parameter record as it would be sent now; pp itself is the link's
-    CopyVarsToPP(at);
-    publishing->publisher.PublishState("answering", IdentityOf(p));
-    publishing->publisher.PublishParameters(at.pp, std::nullopt);
+    publishing->publisher.ModelChanged(p.model);  // what is known now, then every change
     SetStatus(p, "Publishing to plant: " + publishing->publisher.Topic("") + " on " +
                      address->host + ":" + std::to_string(address->port));
     p.listeners.Add(&publishing->publisher);
+    p.sensorWatchers.Add(&publishing->publisher);
     p.workbench->plant = std::move(publishing);
     return true;
 }

@@ -1,5 +1,6 @@
-// The workbench's "Publish to plant" toggle: while it is on, a measurement listener publishes the
-// window's Run and Video loops as tavrix-cli monitor publishes (measurement, state, parameters) to the plant's MQTT
+// The workbench's "Publish to plant" toggle: while it is on, the window's Run and Video loops (as a
+// measurement listener), the sensor model and the change log (as their watcher) are published as
+// tavrix-cli monitor publishes them (measurement, state, parameters, events) to the plant's MQTT
 // broker. The broker is named in the environment, as for a service: TAVRIX_MQTT_URL
 // (mqtt://HOST[:PORT] or mqtts://...), and optionally TAVRIX_MQTT_SENSOR_ID (default: the port's
 // name), TAVRIX_MQTT_ROOT (default tavrix), TAVRIX_MQTT_CAFILE, TAVRIX_MQTT_USER and
