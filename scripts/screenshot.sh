@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Xvfb on the built-in simulated sensor: the main window with
-# Video running, the measurement workbench with Run and recording, and the sensor box after a send
-# to RAM with an unsent edit. The window's remembered geometry is neither used nor touched.
+# Video running, the measurement workbench with Run and recording, the sensor box after a send to
+# RAM with an unsent edit, and the set-up assistant's steps on the still scene. The window's
+# remembered geometry is neither used nor touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -24,4 +25,5 @@ shot 1920x1080 --workbench docs/workbench.png
 shot 1920x1080 --safe docs/safe-setup.png
 shot 1024x600 docs/window-1024x600.png
 QT_SCALE_FACTOR=2 shot 3600x1500 docs/main-panel-200.png
-echo "docs/window-1366x768.png docs/workbench.png docs/safe-setup.png docs/window-1024x600.png docs/main-panel-200.png"
+shot 1920x1080 --assistant docs/assistant.png
+echo "docs/window-1366x768.png docs/workbench.png docs/safe-setup.png docs/window-1024x600.png docs/main-panel-200.png docs/assistant-*.png"

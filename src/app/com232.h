@@ -55,8 +55,6 @@ int ReadData256(Program& p);
 int GetHARDWAREInfo(Program& p);
 // Applies a hardware profile already stored in the profile variables (steps after the echo test).
 void ApplyHardwareProfile(Program& p);
-// The x factor of the line-image samples for a sub-pixel count.
-int SubpixelFactor(u16 ccdsubpixel);
 
 // --- The one request writer and the answer waits ---
 struct SentRequest {

@@ -22,6 +22,11 @@ struct WorkbenchCloser {
     void operator()(Workbench* w) const;  // writes what a recording still holds
 };
 
+struct SetupAssistant;  // setup_assistant.h
+struct SetupAssistantCloser {
+    void operator()(SetupAssistant* a) const;
+};
+
 struct CompareView;  // compare.h
 struct CompareViewCloser {
     void operator()(CompareView* v) const;
@@ -48,7 +53,8 @@ struct SensorViewCloser {
 struct ChangeLogTarget {
     std::string path;  // empty: --log, TAVRIX_LOG or the data folder's
     std::string program = "tavrix-didor";
-    std::string failure;  // why the log could not be written, the first time
+    std::string failure;      // why the log could not be written, the first time
+    std::string nextDetails;  // a JSON object for the next write's entry, taken by it once
 };
 
 struct Program : State {
@@ -78,6 +84,7 @@ struct Program : State {
     } teach;
     bool quitting = false;                                    // the close box ended the program
     std::unique_ptr<CompareView, CompareViewCloser> compare;  // null until first opened
+    std::unique_ptr<SetupAssistant, SetupAssistantCloser> assistant;  // null until first opened
     PortWatch portWatch;  // the port selector's view of the hardware
     std::unique_ptr<ToleranceLamp, ToleranceLampCloser> lamp;  // null until OpenToleranceLamp
 };

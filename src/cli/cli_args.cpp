@@ -1,9 +1,11 @@
 #include "cli_args.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <optional>
 
 #include "change_log.h"
@@ -28,6 +30,7 @@ constexpr CommandName kCommands[] = {
     {Command::Run, "run"},
     {Command::Compare, "compare"},
     {Command::Log, "log"},
+    {Command::Setup, "setup"},
     {Command::Monitor, "monitor"},
 };
 
@@ -158,15 +161,20 @@ class Parser {
         const std::string name = arg.substr(0, eq);
         std::optional<std::string> inlined;
         if (eq != std::string::npos) inlined = arg.substr(eq + 1);
-        if (name == "--json" || name == "--verify" || name == "--clamp") {
+        if (name == "--json" || name == "--verify" || name == "--clamp" || name == "--propose") {
             if (inlined) return Fail(name + " takes no value");
             if (!Mark(name)) return;
-            (name == "--json" ? r().json : name == "--verify" ? r().verify : r().clamp) = true;
+            if (name == "--propose")
+                r().setup = SetupAction::Propose;
+            else
+                (name == "--json" ? r().json : name == "--verify" ? r().verify : r().clamp) = true;
             return;
         }
-        if (name != "--port" && name != "--from" && name != "--to" && name != "-o" &&
-            name != "--output" && name != "--count" && name != "--seconds" && name != "--csv" &&
-            name != "--csv-format" && name != "--since" && name != "--log" &&
+        static const char* const kValued[] = {
+            "--port",  "--from",    "--to",           "--output",     "-o",
+            "--count", "--seconds", "--csv",          "--csv-format", "--since",
+            "--log",   "--apply",   "--video-cycles", "--run-cycles"};
+        if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued) &&
             !IsMonitorOption(name))
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
@@ -194,10 +202,12 @@ class Parser {
             const auto memory = ParseMemory(value);
             if (!memory) return Fail(bad + " (ram or eeprom)");
             r().memory = *memory;
-        } else if (name == "--count") {
+        } else if (name == "--count" || name == "--video-cycles" || name == "--run-cycles") {
             const auto count = ParseWhole(value, 1, kMaxCount);
             if (!count) return Fail(bad + " (a whole number from 1)");
-            r().count = *count;
+            (name == "--count"          ? r().count
+             : name == "--video-cycles" ? r().videoCycles
+                                        : r().runCycles) = *count;
         } else if (name == "--seconds") {
             const auto seconds = ParseSeconds(value);
             if (!seconds) return Fail(bad + " (decimal seconds above 0)");
@@ -211,6 +221,9 @@ class Parser {
             if (!r().since) return Fail(bad + " (an ISO 8601 date or date-time)");
         } else if (name == "--log") {
             r().log = value;
+        } else if (name == "--apply") {
+            r().setup = SetupAction::Apply;
+            r().file = value;
         } else if (IsMonitorOption(name)) {
             AssignMonitor(name, value, bad);
         } else {
@@ -260,14 +273,24 @@ class Parser {
             const char* option;
             Command command;
         };
-        const Allowed allowed[] = {{"--from", Command::Get},       {"-o", Command::Get},
-                                   {"--to", Command::Send},        {"--verify", Command::Send},
-                                   {"--clamp", Command::Send},     {"--count", Command::Run},
-                                   {"--seconds", Command::Run},    {"--csv", Command::Run},
-                                   {"--csv-format", Command::Run}, {"--since", Command::Log}};
-        for (const auto& a : allowed)
-            if (Seen(a.option) && a.command != c)
+        const Allowed allowed[] = {
+            {"--from", Command::Get},        {"-o", Command::Get},
+            {"-o", Command::Setup},          {"--to", Command::Send},
+            {"--to", Command::Setup},        {"--verify", Command::Send},
+            {"--verify", Command::Setup},    {"--clamp", Command::Send},
+            {"--count", Command::Run},       {"--seconds", Command::Run},
+            {"--csv", Command::Run},         {"--csv-format", Command::Run},
+            {"--since", Command::Log},       {"--propose", Command::Setup},
+            {"--apply", Command::Setup},     {"--video-cycles", Command::Setup},
+            {"--run-cycles", Command::Setup}};
+        for (const auto& a : allowed) {
+            if (!Seen(a.option)) continue;
+            const auto goes = [&](const Allowed& b) {
+                return std::string(b.option) == a.option && b.command == c;
+            };
+            if (std::none_of(std::begin(allowed), std::end(allowed), goes))
                 return Fail(std::string(a.option) + " does not go with " + command);
+        }
         for (const char* o : kMonitorOptions)
             if (Seen(o) && c != Command::Monitor)
                 return Fail(std::string(o) + " does not go with " + command);
@@ -283,6 +306,22 @@ class Parser {
         if (c == Command::Monitor && !Seen("--mqtt")) return Fail("monitor needs --mqtt URL");
         if (c == Command::Monitor && Seen("--cert") != Seen("--key"))
             return Fail("--cert and --key go together");
+        if (c == Command::Setup) CheckSetup();
+    }
+
+    void CheckSetup() {
+        if (Seen("--propose") == Seen("--apply"))
+            return Fail("setup needs either --propose or --apply FILE");
+        const bool apply = Seen("--apply");
+        const char* const onlyPropose[] = {"-o", "--video-cycles", "--run-cycles"};
+        const char* const onlyApply[] = {"--to", "--verify"};
+        for (const char* option : onlyPropose)
+            if (apply && Seen(option))
+                return Fail(std::string(option) + " does not go with setup --apply");
+        for (const char* option : onlyApply)
+            if (!apply && Seen(option))
+                return Fail(std::string(option) + " does not go with setup --propose");
+        if (apply && !Seen("--to")) return Fail("setup --apply needs --to ram|eeprom");
     }
 
     const std::vector<std::string>& args_;

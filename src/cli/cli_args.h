@@ -12,13 +12,27 @@
 // The process's exit codes; scripts rely on these values.
 enum class ExitCode {
     Ok = 0,
-    Usage = 2,      // the command line was not understood
-    NoSensor = 3,   // the port cannot be opened, or the sensor did not answer in time
-    Mismatch = 4,   // a verify found other words than were sent, or compare found differences
-    FileError = 5,  // a parameter or CSV file cannot be read or written
+    Usage = 2,       // the command line was not understood
+    NoSensor = 3,    // the port cannot be opened, or the sensor did not answer in time
+    Mismatch = 4,    // a verify found other words than were sent, or compare found differences
+    FileError = 5,   // a parameter or CSV file cannot be read or written
+    NoProposal = 6,  // setup: the line image allows no proposal (flat, saturated, no edges...)
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Log, Monitor };
+enum class Command {
+    None,
+    Identify,
+    Get,
+    Send,
+    Teach,
+    ResetMaxMin,
+    Run,
+    Compare,
+    Log,
+    Setup,
+    Monitor
+};
+enum class SetupAction { None, Propose, Apply };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
 // path, which the session maps to port `number`.
@@ -48,7 +62,8 @@ struct Request {
     bool json = false;
     PortChoice port;
     Memory memory = Memory::Ram;  // get --from, send --to
-    std::string file;             // send and compare: the parameter file; get: -o
+    std::string file;             // send and compare: the parameter file; get, setup --propose: -o;
+                                  // setup --apply: the proposal file
     bool verify = false;
     bool clamp = false;  // send: values out of range are replaced as the window's Send does
     long count = 0;      // run: measurements to take, or 0 when seconds are given
@@ -57,7 +72,10 @@ struct Request {
     CsvFormat csvFormat = CsvFormat::Rfc4180;  // run: --csv-format
     std::string log;  // --log: the change log; empty for TAVRIX_LOG or the data folder's
     std::optional<long long> since;  // log --since, in UTC milliseconds
-    MqttChoice mqtt;                 // monitor
+    SetupAction setup = SetupAction::None;
+    long videoCycles = 20;  // setup --propose: line images
+    long runCycles = 200;   // setup --propose: measurements for the spread
+    MqttChoice mqtt;        // monitor
 };
 
 // A request, or the reason the command line is refused (then error is not empty).

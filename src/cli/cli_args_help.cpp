@@ -31,12 +31,13 @@ std::string HelpText(Command command) {
                        "  run            take measurements as CSV rows\n"
                        "  compare        RAM against EEPROM (and a file), word by word\n"
                        "  log            the change log: every write to the sensor\n"
+                       "  setup          propose a set-up from what the sensor sees, or apply one\n"
                        "  monitor        measure without end and publish to the plant's MQTT "
                        "broker\n"
                        "tavrix-cli COMMAND --help describes each.\n") +
                    kCommonOptions +
                    "\nExit codes: 0 done, 2 usage, 3 no sensor or time-out, 4 verify mismatch or "
-                   "a difference in compare, 5 file error.\n";
+                   "a difference in compare, 5 file error, 6 no set-up proposal possible.\n";
         case Command::Identify:
             text =
                 "Usage: tavrix-cli identify [options]\n"
@@ -80,6 +81,20 @@ std::string HelpText(Command command) {
                 "write that fails (disk full, file-size limit) ends it with exit code 5.\n"
                 "--csv-format semicolon separates fields with ';' and writes ',' as decimal\n"
                 "mark, for spreadsheets in comma-decimal locales (default rfc4180).\n";
+            break;
+        case Command::Setup:
+            text =
+                "Usage: tavrix-cli setup --propose [--video-cycles N] [--run-cycles M] [-o FILE]\n"
+                "                        [options]\n"
+                "       tavrix-cli setup --apply FILE --to ram|eeprom [--verify] [options]\n"
+                "--propose takes N line images (default 20) and M measurements (default 200)\n"
+                "with the sensor's current parameters and prints the proposed video threshold,\n"
+                "left and right edge limit, setpoint and tolerance with the figures behind\n"
+                "them. It writes nothing to the sensor; -o FILE saves the proposal.\n"
+                "--apply sends a saved proposal: the sensor's RAM record with the five values\n"
+                "in place, limited as the panel limits them. It does not measure again.\n"
+                "A line image that allows no proposal (flat, saturated, no edges) gives exit\n"
+                "code 6 and the reason in one line.\n";
             break;
         case Command::Compare:
             text =

@@ -1,7 +1,9 @@
 #include "cli_commands.h"
 
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 
 #include "Tavrix-VarizA152.h"
 #include "arrayfile.h"
@@ -10,12 +12,14 @@
 #include "cli_measurements_file.h"
 #include "cli_monitor.h"
 #include "cli_session.h"
+#include "cli_setup_format.h"
 #include "com232.h"
 #include "gui.h"
 #include "output_target.h"
 #include "panel_ids.h"
 #include "records.h"
 #include "row_file.h"
+#include "setup_measure.h"
 #include "workbench_csv.h"
 
 namespace {
@@ -263,11 +267,84 @@ bool OutputPossible(Context& c, const std::string& path) {
     return true;
 }
 
+ExitCode StoppedAnswering(Context& c, std::size_t taken, long wanted, const char* what) {
+    return Fail(c, ExitCode::NoSensor,
+                "setup: the sensor stopped answering after " + std::to_string(taken) + " of " +
+                    std::to_string(wanted) + " " + what + " (" + c.session.StatusLine() +
+                    "); nothing was sent");
+}
+
+ExitCode NoProposal(Context& c, SetupProblem problem) {
+    return Fail(c, ExitCode::NoProposal, std::string("setup: ") + SetupProblemText(problem));
+}
+
+// Measures with the sensor's current parameters and proposes; nothing is written to the sensor.
+// The Run measurements are taken only when the line image gave a threshold and edges.
+ExitCode SetupPropose(Context& c) {
+    Program& p = c.p;
+    const Request& r = c.request;
+    const SetupScale scale = ReadSetupScale(p);
+    std::vector<VideoImage> images;
+    if (TakeLineImages(p, r.videoCycles, images) != ExchangeOutcome::Answered)
+        return StoppedAnswering(c, images.size(), r.videoCycles, "line images");
+    SetupProposals proposals;
+    proposals.signal = ProposeSignal({images, scale.polarity, scale.topOfScale});
+    proposals.edges =
+        ProposeEdges(proposals.signal, scale.polarity, scale.factor, scale.subpixelScale);
+    proposals.setpoint = ProposeSetpoint(proposals.edges, scale.eMode);
+    if (FirstProblem(proposals) != SetupProblem::None)
+        return NoProposal(c, FirstProblem(proposals));
+    std::vector<RunSample> samples;
+    if (TakeRunSamples(p, r.runCycles, samples) != ExchangeOutcome::Answered)
+        return StoppedAnswering(c, samples.size(), r.runCycles, "measurements");
+    proposals.tolerance = ProposeTolerance(samples, scale.eMode);
+    if (FirstProblem(proposals) != SetupProblem::None)
+        return NoProposal(c, FirstProblem(proposals));
+
+    const Fields fields =
+        ProposalFields(proposals, {scale.polarity, scale.eMode, static_cast<long>(images.size())});
+    if (!r.file.empty()) {
+        const std::string why = platform::SaveTextFile(r.file, FieldsText(fields));
+        if (!why.empty())
+            return Fail(c, ExitCode::FileError, r.file + ": cannot write the proposal: " + why);
+    }
+    Print(c, fields);
+    return ExitCode::Ok;
+}
+
+// The sensor's RAM record with the saved proposal in place, sent as `send` sends a file.
+ExitCode SetupApply(Context& c, const ProposedValues& values) {
+    Program& p = c.p;
+    if (!ReadRecord(c, Memory::Ram)) return NoAnswer(c, "setup");
+    CopyPPtoVars(p);
+    PutProposals(values, p);
+    CopyVarsToPP(p);
+    return Send(c, p.pp);
+}
+
 // What a command needs before the sensor is touched: its input file read and checked, its output
 // file checked. Checks that need the sensor's profile follow its identification.
 struct Inputs {
     std::optional<Record> file;
+    ProposedValues proposal;
 };
+
+bool LoadProposal(Context& c, Inputs& in) {
+    std::ifstream file(c.request.file);
+    std::stringstream text;
+    text << file.rdbuf();
+    if (!file) {
+        Fail(c, ExitCode::FileError, c.request.file + ": cannot read the proposal");
+        return false;
+    }
+    const ProposalFile read = ParseProposalText(text.str());
+    if (!read.error.empty()) {
+        Fail(c, ExitCode::FileError, c.request.file + ": " + read.error);
+        return false;
+    }
+    in.proposal = read.values;
+    return true;
+}
 
 bool PrepareInputs(Context& c, Inputs& in) {
     const Request& r = c.request;
@@ -278,6 +355,9 @@ bool PrepareInputs(Context& c, Inputs& in) {
     if (r.command == Command::Send && !InRange(c, *in.file, 0)) return false;
     if (r.command == Command::Get && !r.file.empty()) return OutputPossible(c, r.file);
     if (r.command == Command::Run && !r.csv.empty()) return OutputPossible(c, r.csv);
+    if (r.command == Command::Setup && r.setup == SetupAction::Propose && !r.file.empty())
+        return OutputPossible(c, r.file);
+    if (r.command == Command::Setup && r.setup == SetupAction::Apply) return LoadProposal(c, in);
     return true;
 }
 
@@ -297,6 +377,9 @@ ExitCode Dispatch(Context& c, Inputs& in) {
             return Run(c);
         case Command::Compare:
             return Compare(c, in.file);
+        case Command::Setup:
+            return c.request.setup == SetupAction::Apply ? SetupApply(c, in.proposal)
+                                                         : SetupPropose(c);
         case Command::Monitor:
         case Command::Log:
         case Command::None:

@@ -167,6 +167,15 @@ struct WorkbenchPanel::Impl {
                          [this] { Call(WorkbenchAction::Compare); });
         auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+D")), window);
         QObject::connect(shortcut, &QShortcut::activated, compare, &QPushButton::click);
+        QPushButton* assistant =
+            AddButton(layout, "WorkbenchSetupAssistant", "Set-up assistant...");
+        assistant->setToolTip(QStringLiteral(
+            "Propose threshold, edge window, setpoint and tolerance from what the sensor sees "
+            "(Ctrl+Shift+A)"));
+        QObject::connect(assistant, &QPushButton::clicked, side,
+                         [this] { Call(WorkbenchAction::SetupAssistant); });
+        auto* assistantKey = new QShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+A")), window);
+        QObject::connect(assistantKey, &QShortcut::activated, assistant, &QPushButton::click);
     }
 };
 

@@ -184,6 +184,14 @@ bool Parser::Option(const std::string& name, const std::optional<std::string>& i
         if (!text) return false;
         return BlockStarts(name, *text);
     }
+    if (name == "--scene") {
+        const auto text = Value(name, inlineValue);
+        if (!text) return false;
+        if (*text != "moving" && *text != "still-bright")
+            return Fail("--scene: '" + *text + "' is not moving or still-bright");
+        o.sensor.scene = *text == "moving" ? SceneKind::Moving : SceneKind::StillBright;
+        return true;
+    }
     if (name == "--firmware") {
         const auto text = Value(name, inlineValue);
         if (!text) return false;
@@ -306,6 +314,8 @@ std::string OptionsHelp() {
                      default: the pseudo-terminal byte by byte, the built-in line every 4 ms
   --seed N           seed of the image noise, default 1
   --noise N          amplitude of the image noise, default 6
+  --scene NAME       moving (default), or still-bright: a bright object standing
+                     still on a dark background, whatever the polarity
   --fault FAULT      a fault, repeatable. FAULT is NAME[=VALUE][@CODE]; @CODE limits it
                      to requests with that command code. "After N" counts those requests.
                        silent            no answer

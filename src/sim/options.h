@@ -19,6 +19,8 @@
 //   --burst MS         hand the answer bytes over every MS milliseconds, as a USB adapter does
 //   --seed N           seed of the image noise, default 1
 //   --noise N          amplitude of the image noise, default 6
+//   --scene NAME       moving (default) or still-bright: a bright object standing still on a dark
+//                      background, whatever the polarity
 //   --fault FAULT      a fault (repeatable), FAULT = NAME[=VALUE][@CODE]; @CODE limits it to
 //                      requests with that command code:
 //                        silent, silent-after=N, delay=SECONDS, delay-first=SECONDS,

@@ -5,7 +5,10 @@
 namespace sim {
 
 Responder::Responder(const SensorConfig& config)
-    : config_(config), ram_(config.ram), eeprom_(config.eeprom), scene_(config.seed, config.noise) {
+    : config_(config),
+      ram_(config.ram),
+      eeprom_(config.eeprom),
+      scene_(config.seed, config.noise, config.scene) {
     scene_.SetBlockStarts(config.blockStarts);
 }
 

@@ -41,6 +41,7 @@ struct SensorConfig {
     std::uint32_t seed = 1;                  // noise of the scene
     int noise = 6;                           // noise amplitude of the scene
     std::vector<std::uint16_t> blockStarts;  // samples every image block starts with
+    SceneKind scene = SceneKind::Moving;
 };
 
 enum class AnswerKind {

@@ -19,12 +19,15 @@ std::uint16_t Clamp16(double v) {
 
 }  // namespace
 
-Scene::Scene(std::uint32_t seed, int noiseAmplitude)
-    : rng_(seed == 0 ? 0x9E3779B9u : seed), noiseAmplitude_(std::max(0, noiseAmplitude)) {
+Scene::Scene(std::uint32_t seed, int noiseAmplitude, SceneKind kind)
+    : rng_(seed == 0 ? 0x9E3779B9u : seed),
+      noiseAmplitude_(std::max(0, noiseAmplitude)),
+      kind_(kind) {
     Render(true);
 }
 
 double Scene::objectLeft() const {
+    if (kind_ == SceneKind::StillBright) return kStillLeft;
     // A triangle wave: 4 * kTravel / kStepSamples steps per full swing.
     const double period = 4.0 * kTravel / kStepSamples;
     const double phase = std::fmod(static_cast<double>(step_), period) / period;  // 0..1
@@ -33,6 +36,7 @@ double Scene::objectLeft() const {
 }
 
 double Scene::objectRight() const {
+    if (kind_ == SceneKind::StillBright) return kStillRight;
     return objectLeft() + 2.0 * kHalfWidth;
 }
 
@@ -57,6 +61,7 @@ int Scene::Noise() {
 }
 
 void Scene::Render(bool darkObject) {
+    if (kind_ == SceneKind::StillBright) darkObject = false;
     const double left = objectLeft();
     const double right = objectRight();
     for (int i = 0; i < kImageSamples; ++i) {

@@ -1,5 +1,7 @@
 // The simulated sensor's view: a 256-sample line image of a dark object on a bright background
-// (or the inverse), moving slowly back and forth one step per measurement, with seeded noise.
+// (or the inverse), moving slowly back and forth one step per measurement, with seeded noise. The
+// still scene holds a bright object on a dark background in one place whatever the polarity, so a
+// test knows its true edges and levels.
 #pragma once
 
 #include <array>
@@ -12,10 +14,13 @@ namespace sim {
 
 using Image = std::array<std::uint16_t, kImageSamples>;
 
+enum class SceneKind { Moving, StillBright };
+
 class Scene {
   public:
     // noiseAmplitude: each sample gets uniform noise in [-noiseAmplitude, +noiseAmplitude].
-    explicit Scene(std::uint32_t seed = 1, int noiseAmplitude = 6);
+    explicit Scene(std::uint32_t seed = 1, int noiseAmplitude = 6,
+                   SceneKind kind = SceneKind::Moving);
 
     // Moves the object one step and renders the image anew. darkObject: a dark object on a
     // bright background (polarity 1) rather than the inverse.
@@ -31,6 +36,9 @@ class Scene {
 
     static constexpr int kBright = 800;
     static constexpr int kDark = 150;
+    // The still scene's edges in samples, where each ramp is half way: levels kDark and kBright.
+    static constexpr double kStillLeft = 90.0;
+    static constexpr double kStillRight = 170.0;
 
   private:
     void Render(bool darkObject);
@@ -38,6 +46,7 @@ class Scene {
 
     std::uint32_t rng_;
     int noiseAmplitude_;
+    SceneKind kind_;
     long step_ = 0;
     std::vector<std::uint16_t> blockStarts_;
     Image image_{};

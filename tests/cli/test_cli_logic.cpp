@@ -5,6 +5,7 @@
 
 #include "cli_args.h"
 #include "cli_format.h"
+#include "cli_setup_format.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ TEST(CliArguments, AcceptedCommandLines) {
         {"compare f.dat", Command::Compare, 1, "", Memory::Ram, "f.dat", 0, 0},
         {"reset-maxmin --port 255", Command::ResetMaxMin, 255, "", Memory::Ram, "", 0, 0},
         {"log --since 2026-12-07 --log c.jsonl", Command::Log, 1, "", Memory::Ram, "", 0, 0},
+        {"setup --apply p.txt --to eeprom --verify", Command::Setup, 1, "", Memory::Eeprom, "p.txt",
+         0, 0},
     };
     for (const auto& c : cases) {
         const Parsed parsed = ParseArguments(Words(c.line));
@@ -58,6 +61,10 @@ TEST(CliArguments, AcceptedCommandLines) {
         EXPECT_EQ(r.count, c.count) << c.line;
         EXPECT_EQ(r.seconds, c.seconds) << c.line;
     }
+    const Request propose =
+        ParseArguments(Words("setup --propose --video-cycles 5 --run-cycles=7 -o p")).request;
+    EXPECT_EQ(std::tuple(propose.setup, propose.videoCycles, propose.runCycles, propose.file),
+              std::tuple(SetupAction::Propose, 5L, 7L, "p"));
 }
 
 TEST(CliArguments, MonitorTakesTheBrokerAndItsOptions) {
@@ -112,6 +119,10 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"get --from ram --clamp", "--clamp does not go with get"},
         {"log --since 7.12.2026", "(an ISO 8601 date or date-time)"},
         {"get --from ram --since 2026-12-07", "--since does not go with get"},
+        {"setup", "either --propose or --apply FILE"},
+        {"setup --apply p", "setup --apply needs --to"},
+        {"setup --apply p --to ram --run-cycles 5", "--run-cycles does not go with setup --apply"},
+        {"setup --propose --video-cycles 0", "bad value '0' for --video-cycles"},
         {"monitor", "monitor needs --mqtt URL"},
         {"monitor --mqtt tcp://h", "bad value 'tcp://h' for --mqtt"},
         {"monitor --mqtt mqtt://h:0", "bad value 'mqtt://h:0' for --mqtt"},
@@ -148,6 +159,25 @@ TEST(CliFormat, RecordsDifferencesAndJson) {
     EXPECT_EQ(json.rfind(R"({"firmware":"V\"1\\\u0001\u00e9","equal":false,"ram":[500,0,0,5,)", 0),
               0u)
         << json;
+}
+
+TEST(CliFormat, ProposalFileReadsWhatSetupWrites) {
+    SetupProposals p;
+    p.signal.threshold = 475, p.edges.leftLimit = 328, p.edges.rightLimit = 713;
+    p.setpoint.setpoint = 320, p.tolerance.tolerance = 65535;
+    const ProposalFile read = ParseProposalText(FieldsText(ProposalFields(p, {})));
+    EXPECT_EQ(read.error, "");
+    const ProposedValues& v = read.values;
+    EXPECT_EQ(
+        std::tuple(v.videoThreshold, v.leftEdgeLimit, v.rightEdgeLimit, v.setpoint, v.tolerance),
+        std::tuple(475, 328, 713, 320, 65535));
+    const std::string whole = "video_threshold 1\nleft_edge_limit 2\nright_edge_limit 3\n";
+    for (const auto& [text, error] :
+         {std::pair{whole + "setpoint 4\n", "no tolerance"},
+          {whole + "setpoint 4\ntolerance 65536\n", "'tolerance 65536'"},
+          {whole + "setpoint -4\ntolerance 5\n", "'setpoint -4'"},
+          {whole + "setpoint 4 5\ntolerance 5\n", "'setpoint 4 5'"}})
+        EXPECT_NE(ParseProposalText(text).error.find(error), std::string::npos) << text;
 }
 
 }  // namespace

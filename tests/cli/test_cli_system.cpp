@@ -255,4 +255,59 @@ TEST_F(CliTest, SendIsLoggedAndLogPrintsIt) {
         << unlogged.err;
 }
 
+// A number of a one-line JSON object, or -1 when the field is not there.
+int JsonNumber(const std::string& json, const std::string& name) {
+    const auto at = json.find("\"" + name + "\":");
+    return at == std::string::npos ? -1 : std::stoi(json.substr(at + name.size() + 3));
+}
+
+// Against a still bright object on a dark background whose edges and levels are known: the
+// proposals lie within bounds of them and nothing is written until the proposal is applied.
+TEST_F(CliTest, SetupProposesFromTheSceneAndAppliesOnlyWhenAsked) {
+    sim::SensorConfig still;
+    still.scene = sim::SceneKind::StillBright;
+    sensor_ = std::make_unique<sim::PtyServer>(still, sim::ServerOptions{});
+    ASSERT_TRUE(sensor_->Start()) << sensor_->error();
+    const Record before = sensor_->Ram();  // polarity 1: a dark object is expected
+    const Outcome reversed = Cli("setup --propose --video-cycles 3");
+    EXPECT_EQ(reversed.code, 6);
+    EXPECT_EQ(reversed.err,
+              "tavrix-cli: setup: The object is the other way round from Polarity: check "
+              "Polarity\n");
+
+    Record bright = before;
+    bright[4] = 0;  // polarity: a bright object
+    bright[5] = 2;  // edge mode: the distance between the edges
+    sensor_->SetRecords(bright, sensor_->Eeprom());
+    sensor_->ClearLog();
+    const std::string saved = Path("proposal.txt");
+    const Outcome o = Cli("setup --propose --json --run-cycles 50 -o " + saved);
+    ASSERT_EQ(o.code, 0) << o.err;
+    const double left = 4 * sim::Scene::kStillLeft, right = 4 * sim::Scene::kStillRight;
+    const double span = right - left;
+    EXPECT_NEAR(JsonNumber(o.out, "video_threshold"), (sim::Scene::kDark + sim::Scene::kBright) / 2,
+                10)
+        << o.out;
+    EXPECT_NEAR(JsonNumber(o.out, "left_edge_limit"), left - 0.1 * span, 3) << o.out;
+    EXPECT_NEAR(JsonNumber(o.out, "right_edge_limit"), right + 0.1 * span, 3) << o.out;
+    EXPECT_NEAR(JsonNumber(o.out, "setpoint"), span, 2) << o.out;
+    EXPECT_GE(JsonNumber(o.out, "tolerance"), 1) << o.out;
+    EXPECT_LE(JsonNumber(o.out, "tolerance"), 10) << o.out;
+    EXPECT_EQ(JsonNumber(o.out, "measurements"), 50) << o.out;
+    for (const auto& request : sensor_->Log())
+        EXPECT_TRUE(request.code != 1 && request.code != 3 && request.code != 6 &&
+                    request.code != 11)
+            << "code " << request.code << " went out before Apply";
+    EXPECT_EQ(Record(sensor_->Ram()), bright);
+
+    ASSERT_EQ(Cli("setup --apply " + saved + " --to ram --verify").code, 0);
+    const Record applied = sensor_->Ram();
+    for (const auto& [word, name] : {std::pair{2, "video_threshold"},
+                                     {6, "left_edge_limit"},
+                                     {7, "right_edge_limit"},
+                                     {8, "setpoint"},
+                                     {9, "tolerance"}})
+        EXPECT_EQ(applied[word], JsonNumber(o.out, name)) << name;
+}
+
 }  // namespace

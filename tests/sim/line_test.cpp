@@ -69,7 +69,8 @@ TEST(Options, DefaultsSettingsAndErrors) {
     EXPECT_EQ(ParseOptions({}).options.baud, 19200);
     const ParsedOptions p = ParseOptionString(
         "--board 400 --sensor=101 --subpixel 8192 --maxpixel 0x400 --firmware 'Line sensor 2' "
-        "--baud 0 --fault silent-after=3 --fault delay=1.6@8 --fault hang-up --log");
+        "--baud 0 --fault silent-after=3 --fault delay=1.6@8 --fault hang-up --log "
+        "--scene still-bright");
     ASSERT_TRUE(p.ok) << p.error;
     const HardwareProfile& h = p.options.sensor.profile;
     EXPECT_EQ(std::tuple(h.pcbtype, h.ccdtype, h.ccdsubpixel, h.ccdpixE, h.ccdmaxpixel,
@@ -78,12 +79,13 @@ TEST(Options, DefaultsSettingsAndErrors) {
     const std::vector<Fault> expected = {
         {FaultKind::SilentAfter, 3, -1}, {FaultKind::Delay, 1.6, 8}, {FaultKind::HangUp, 0, -1}};
     EXPECT_EQ(p.options.faults, expected);
+    EXPECT_EQ(p.options.sensor.scene, SceneKind::StillBright);
 
     for (const char* text :
          {"--board", "--board 70000", "--board -1", "--board 12x", "--colour red", "stray",
           "--fault", "--fault melt", "--fault delay", "--fault delay=-1", "--fault delay=nan",
           "--fault silent=2", "--fault short-frame=x", "--fault wrong-sync@99999",
-          "--firmware 'open", "--log=1"}) {
+          "--firmware 'open", "--log=1", "--scene dim"}) {
         const ParsedOptions bad = ParseOptionString(text);
         EXPECT_FALSE(bad.ok) << text;
         EXPECT_FALSE(bad.error.empty()) << text;

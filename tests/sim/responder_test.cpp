@@ -164,5 +164,21 @@ TEST(Scene, RunResultAgreesWithTheImage) {
     }
 }
 
+// The still scene's truth: the same bright object on a dark background whatever the polarity.
+TEST(Scene, StillSceneKeepsItsObject) {
+    SensorConfig config;
+    config.scene = SceneKind::StillBright;
+    Responder r(config);
+    r.Respond(Req(SEND_RAM, Record({{kPolarity, 1}, {kEMode, 2}, {kVThd, 475}})));
+    for (int step = 0; step < 50; ++step) {
+        r.Respond(Req(RUN));
+        const Words& w = r.lastRun();
+        ASSERT_NEAR(w[kLedge], 4 * Scene::kStillLeft, 2) << step;
+        ASSERT_NEAR(w[kRedge], 4 * Scene::kStillRight, 2) << step;
+        ASSERT_NEAR(r.image()[10], Scene::kDark, 6);
+        ASSERT_NEAR(r.image()[130], Scene::kBright, 6);
+    }
+}
+
 }  // namespace
 }  // namespace sim

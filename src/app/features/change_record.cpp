@@ -16,6 +16,8 @@ std::string LogSensorWrite(Program& p, const char* action, Memory memory, const 
     entry.before = before;
     entry.after = memory == Memory::Ram ? p.model.Ram() : p.model.Eeprom();
     entry.outcome = outcome;
+    if (!p.changeLog.nextDetails.empty()) entry.details = std::move(p.changeLog.nextDetails);
+    p.changeLog.nextDetails.clear();
     p.sensorWatchers.WriteLogged(entry);
     std::string error;
     const std::string path = platform::ChangeLogPath(p.changeLog.path);

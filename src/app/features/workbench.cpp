@@ -5,6 +5,7 @@
 
 #include "com232.h"
 #include "compare.h"
+#include "setup_assistant.h"
 
 using platform::WorkbenchAction;
 
@@ -79,6 +80,7 @@ void OnAction(void* data, WorkbenchAction action, const std::string& file) {
     if (action == WorkbenchAction::PublishOff) StopPlantPublishing(p);
     if (action == WorkbenchAction::CopyGraphs) CopyShownGraphs(p);
     if (action == WorkbenchAction::Compare) OpenCompareView(p);
+    if (action == WorkbenchAction::SetupAssistant) OpenSetupAssistant(p);
     // The toggle shows whether a recording runs or its file is being asked for; so it goes off
     // again when that dialog is cancelled or could not open because another one was open.
     w.panel.SetRecording(w.recorder.On() || (action == WorkbenchAction::RecordOn && asking));

@@ -1,8 +1,8 @@
 // The measurement workbench in its dock beside the main panel (workbench_dock.h): the answer rate, a
 // table of statistics, the Record toggle (Ctrl+R), the "Publish to plant" toggle and the export
-// buttons; below them the count of
-// unsent parameter values and the Compare button (Ctrl+D). And the exports of the panel's graphs
-// (PNG, PDF, clipboard) through the plot library's own writers.
+// buttons; below them the count of unsent parameter values, the Compare button (Ctrl+D) and beside
+// it the "Set-up assistant..." button (Ctrl+Shift+A). And the exports of the panel's graphs (PNG,
+// PDF, clipboard) through the plot library's own writers.
 //
 // The panel's file dialogs do not block: a loop that runs meanwhile goes on, and the choice comes
 // back later as a callback. Callbacks run on the user-interface thread, like the engine's.
@@ -26,8 +26,9 @@ enum class WorkbenchAction {
     SavePdf,
     CopyGraphs,
     SaveCsv,
-    Compare,    // the Compare button (mouse or Ctrl+D)
-    Cancelled,  // a file dialog was closed without a choice
+    Compare,         // the Compare button (mouse or Ctrl+D)
+    SetupAssistant,  // the "Set-up assistant..." button (mouse or Ctrl+Shift+A)
+    Cancelled,       // a file dialog was closed without a choice
 };
 
 // file: empty for a button, the chosen absolute path when a ChooseFile dialog is accepted (with the
