@@ -1,9 +1,7 @@
 #include "cli_commands.h"
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "Tavrix-VarizA152.h"
 #include "arrayfile.h"
@@ -330,14 +328,14 @@ struct Inputs {
 };
 
 bool LoadProposal(Context& c, Inputs& in) {
-    std::ifstream file(c.request.file);
-    std::stringstream text;
-    text << file.rdbuf();
-    if (!file) {
-        Fail(c, ExitCode::FileError, c.request.file + ": cannot read the proposal");
+    constexpr long long kMaxProposalBytes = 64 * 1024;
+    std::string text;
+    if (const std::string why = platform::LoadTextFile(c.request.file, text, kMaxProposalBytes);
+        !why.empty()) {
+        Fail(c, ExitCode::FileError, c.request.file + ": cannot read the proposal: " + why);
         return false;
     }
-    const ProposalFile read = ParseProposalText(text.str());
+    const ProposalFile read = ParseProposalText(text);
     if (!read.error.empty()) {
         Fail(c, ExitCode::FileError, c.request.file + ": " + read.error);
         return false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "json_text.h"
 #include "record_diff.h"
 #include "workbench_csv.h"
 
@@ -87,7 +88,7 @@ std::string FieldsJson(const Fields& fields) {
     std::string text = "{";
     for (const auto& f : fields) {
         if (text.size() > 1) text += ",";
-        text += JsonString(f.name) + ":" + (f.number ? f.value : JsonString(f.value));
+        text += JsonQuote(f.name) + ":" + (f.number ? f.value : JsonQuote(f.value));
     }
     return text + "}\n";
 }
@@ -120,24 +121,4 @@ std::string JsonRow(double seconds, const Record& answer) {
         text += ",\"" + std::string(kAnswerRecord[static_cast<std::size_t>(i)].name) +
                 "\":" + std::to_string(answer[i]);
     return text + "}\n";
-}
-
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u >= 0x7F) {
-            // Firmware text is single bytes of no declared encoding: every byte stays one code
-            // point.
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }

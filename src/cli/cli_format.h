@@ -48,5 +48,3 @@ std::string CompareTable(const std::vector<Column>& columns);
 
 // A measurement row: the time since the run began and the 16 answer words of one measurement.
 std::string JsonRow(double seconds, const Record& answer);
-
-std::string JsonString(const std::string& text);

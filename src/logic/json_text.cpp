@@ -10,7 +10,9 @@ std::string JsonQuote(std::string_view text) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += c;
-        } else if (byte < 0x20) {
+        } else if (byte < 0x20 || byte >= 0x7F) {
+            // Firmware text and names are bytes of no declared encoding: each byte is written as
+            // the one code point of its value, so every line is plain ASCII and reads back exact.
             char escaped[8];
             std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
             out += escaped;
@@ -102,8 +104,9 @@ class Parser {
         return true;
     }
 
+    // A code point below 256 is the one byte it was written from (JsonQuote); others are UTF-8.
     static void AppendUtf8(std::string& out, unsigned code) {
-        if (code < 0x80) {
+        if (code < 0x100) {
             out += static_cast<char>(code);
         } else if (code < 0x800) {
             out += static_cast<char>(0xC0 | (code >> 6));

@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-// `text` as a JSON string, quotes included; control characters escaped.
+// `text` as a JSON string, quotes included; control characters and every byte from 0x7F escaped
+// as the code point of its value (\u00e9), so that ParseJson gives the same bytes back.
 std::string JsonQuote(std::string_view text);
 
 struct JsonValue {

@@ -51,14 +51,24 @@ std::string LastQuestion() {
     return lastQuestion;
 }
 
+namespace {
+void (*sessionEndCall)(void*) = nullptr;
+void* sessionEndData = nullptr;
+}  // namespace
+
 void WhenSessionEnds(void (*call)(void* data), void* data) {
+    sessionEndCall = call, sessionEndData = data;
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     if (app == nullptr) return;
     static QMetaObject::Connection connection;
     QObject::disconnect(connection);
     if (call == nullptr) return;
     connection = QObject::connect(app, &QGuiApplication::commitDataRequest, app,
-                                  [call, data](QSessionManager&) { call(data); });
+                                  [](QSessionManager&) { EndSessionNow(); });
+}
+
+void EndSessionNow() {
+    if (sessionEndCall != nullptr) sessionEndCall(sessionEndData);
 }
 
 }  // namespace platform

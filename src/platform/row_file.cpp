@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <cerrno>
 
@@ -71,6 +72,19 @@ std::string SaveTextFile(const std::string& path, const std::string& text) {
     const auto size = static_cast<qint64>(text.size());
     if (file.write(text.data(), size) != size || !file.commit())
         return file.errorString().toStdString();
+    return {};
+}
+
+std::string LoadTextFile(const std::string& path, std::string& text, long long maxBytes) {
+    const QString name = QString::fromStdString(path);
+    const QFileInfo info(name);
+    if (info.exists() && !info.isFile()) return kNotRegularText;
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) return file.errorString().toStdString();
+    const QByteArray bytes = file.read(maxBytes + 1);
+    if (file.error() != QFileDevice::NoError) return file.errorString().toStdString();
+    if (bytes.size() > maxBytes) return "longer than " + std::to_string(maxBytes) + " bytes";
+    text = bytes.toStdString();
     return {};
 }
 

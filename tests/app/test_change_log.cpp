@@ -2,6 +2,7 @@
 // damaged lines skipped and counted.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "change_log.h"
@@ -40,8 +41,8 @@ TEST(ChangeLog, IsoDatesAndTimes) {
 TEST(ChangeLog, EntryIsOneJsonLineThatLogListsBack) {
     ChangeEntry e;
     e.time = kDec7 + 3600000;
-    e.program = "tavrix-didor 1.52", e.user = "an \"op\"", e.port = "/dev/ttyS0";
-    e.firmware = "V1.52\tboard 0", e.action = "send-eeprom";
+    e.program = "tavrix-didor 1.52", e.user = "J\xC3\xB6rg \"op\"", e.port = "/dev/ttyS0";
+    e.firmware = "V1.52\tboard 0 \xB5", e.action = "send-eeprom";
     for (int i = 0; i < PNUM; ++i)
         e.after[i] = static_cast<u16>(i);
     e.before = e.after;
@@ -51,7 +52,9 @@ TEST(ChangeLog, EntryIsOneJsonLineThatLogListsBack) {
     ASSERT_EQ(line.back(), '\n');
     const auto parsed = ParseJson(line);
     ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->Field("user")->text, "an \"op\"");
+    EXPECT_TRUE(std::all_of(line.begin(), line.end(), [](char c) { return c > 0; })) << line;
+    EXPECT_EQ(parsed->Field("user")->text, e.user);  // every byte back as it was
+    EXPECT_EQ(parsed->Field("firmware")->text, e.firmware);
     EXPECT_EQ(parsed->Field("before")->items[9].kind, JsonValue::Kind::Null);
     EXPECT_EQ(parsed->Field("details")->kind, JsonValue::Kind::Object);
 
@@ -60,7 +63,7 @@ TEST(ChangeLog, EntryIsOneJsonLineThatLogListsBack) {
     EXPECT_EQ(text.skipped, 2);
     ASSERT_EQ(text.lines.size(), 2u);
     EXPECT_EQ(text.lines[0],
-              "2026-12-07T01:00:00.000Z  send-eeprom  timed out  /dev/ttyS0  an \"op\"  "
+              "2026-12-07T01:00:00.000Z  send-eeprom  timed out  /dev/ttyS0  J\xC3\xB6rg \"op\"  "
               "Setpoint value 512->612, Tolerance ?->9");
     std::istringstream again(line);
     EXPECT_EQ(ListChanges(again, kDec7 + 3600001, true).lines.size(), 0u);

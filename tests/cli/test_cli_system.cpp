@@ -133,6 +133,7 @@ TEST_F(CliTest, CommandsAndFailuresExitWithTheirCodes) {
         {"run --count 1 --csv old.csv --port /dev/tavrix-no-such-device", "", 3, "cannot open"},
         {"send bad.dat --to ram", "", 5, "bad.dat: Parameter file holds a value that is no number"},
         {"run --count 1 --csv /no-such-dir/m.csv", "", 5, "cannot write"},
+        {"setup --apply /dev/zero --to ram", "", 5, "cannot read the proposal: not a regular file"},
     };
     ExpectCases(cases);
     EXPECT_EQ(ReadText(Path("old.csv")), "old rows\n");  // the failed port left it as it was

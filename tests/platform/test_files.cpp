@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <array>
 #include <cstdint>
@@ -14,6 +15,7 @@
 
 #include "arrayfile.h"
 #include "toolkit.h"
+#include "user_files.h"
 
 using namespace platform;
 
@@ -84,6 +86,30 @@ TEST(ArrayFile, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(Contents(path), "old\n");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"TAVRpara.dat"});
     EXPECT_EQ(ArrayToFile(dir.path().toStdString(), values.data(), 16, 5), kFileNotRegular);
+}
+
+}  // namespace
+
+namespace {
+
+// At the size limit the log moves aside to the one old file, replacing an older one; the entry
+// goes to a fresh file.
+TEST(ChangeLogFile, RotatesAtTheLimitKeepingOneOldFile) {
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("changes.jsonl"));
+    const QString old = QString::fromStdString(RotatedLogPath(log.toStdString()));
+    Write(old, "older\n");
+    for (const long long size : {kChangeLogRotateBytes - 1, kChangeLogRotateBytes}) {
+        QFile full(log);
+        ASSERT_TRUE(full.open(QIODevice::WriteOnly) && full.resize(size));
+        full.close();
+        std::string error;
+        ASSERT_TRUE(AppendChangeLine(log.toStdString(), "{}\n", error)) << error;
+        const bool rotated = size >= kChangeLogRotateBytes;
+        EXPECT_EQ(QFileInfo(log).size(), rotated ? 3 : size + 3) << size;
+        EXPECT_EQ(QFileInfo(old).size(), rotated ? size : 6) << size;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // A set-up that cannot be lost unnoticed: the close question, the marks after a file and on a
 // silent sensor, and undo after a Get, against the simulated sensor.
 #include <QAction>
+#include <QFile>
 #include <QLabel>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "close_guard.h"
 #include "desktop.h"
 #include "file_popup_driver.h"
 #include "harness.h"
@@ -92,6 +95,37 @@ TEST_F(SafeSetUp, UndoAfterAGetBringsTheEditBack) {
     EXPECT_EQ(Mark(ui::NUMTVal), platform::MARK_DIFFERS);
     Window()->findChild<QAction*>(QStringLiteral("Redo"))->trigger();
     EXPECT_EQ(Value(ui::NUMTVal), sensor().Ram()[kTVal]);
+
+    // While a field is being typed in, Ctrl+Z undoes the typing there, not the window's last step.
+    auto* power = CtrlAs<QSpinBox>(ui::NUMPower);
+    const QString typedOver = power->text();
+    power->setFocus();
+    QTest::keyClick(power, Qt::Key_End);
+    QTest::keyClick(power, Qt::Key_Backspace);  // 500 becomes 50, not yet committed
+    ASSERT_NE(power->text(), typedOver);
+    QTest::keyClick(power, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(power->text(), typedOver);
+    EXPECT_EQ(Value(ui::NUMTVal), sensor().Ram()[kTVal]) << "the Get was not undone";
+}
+
+// A logout cannot wait for a question: the edit goes to the recovery file, which the next start
+// offers; loaded, it is on the panel and not sent.
+TEST_F(SafeSetUp, ALogoutKeepsAnUnsentEditForTheNextStart) {
+    StartSensor();
+    StartProgram();
+    const auto ram = sensor().Ram();
+    EnterValue(ui::NUMPower, 700);
+    platform::EndSessionNow();
+    ASSERT_TRUE(QFile::exists(QString::fromStdString(RecoveryFilePath())));
+    EndProgram(*program_);
+    started_ = false;
+    platform::AnswerQuestionsWith("Load");
+    StartProgram();
+    EXPECT_EQ(Value(ui::NUMPower), 700);
+    EXPECT_EQ(Mark(ui::NUMPower), platform::MARK_DIFFERS);
+    EXPECT_EQ(Status(), "Recovery file loaded - not sent to the sensor");
+    EXPECT_EQ(sensor().Ram(), ram);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(RecoveryFilePath()))) << "offered once";
 }
 
 TEST_F(SafeSetUp, ASilentSensorLeavesTheValuesMarkedAsNotRead) {
@@ -103,6 +137,16 @@ TEST_F(SafeSetUp, ASilentSensorLeavesTheValuesMarkedAsNotRead) {
     EXPECT_EQ(Label("SensorLink").rfind("Not answering since ", 0), 0u) << Label("SensorLink");
     EXPECT_NE(Label("SensorNotice").find("Check the cable, the sensor's power and the port"),
               std::string::npos);
+
+    // Find sensor while a Get waits would close the port under it: refused until the wait ends.
+    std::string refusal;
+    After(0.2, [&] {
+        Window()->findChild<QPushButton*>(QStringLiteral("SensorFind"))->click();
+        refusal = Status();
+    });
+    Click(ui::BTNGet);
+    EXPECT_EQ(refusal, "Wait for the sensor's answer before finding the sensor");
+    EXPECT_EQ(RequestCodes(), (std::vector<int>{LINE_CHECK, GET_RAM}));
 }
 
 }  // namespace

@@ -93,6 +93,10 @@ void FindSensor(void* data) {
         ShowText(p, "Stop Run or Video before finding the sensor");
         return;
     }
+    if (p.router.Outstanding(p.rt.Timer())) {  // a Get, Send... waits: its port stays
+        ShowText(p, "Wait for the sensor's answer before finding the sensor");
+        return;
+    }
     p.rs.CloseCom(p.com);
     ShowText(p, "Init COM-Port ...");
     InitRS232(p, p.com);

@@ -23,5 +23,7 @@ std::string LastQuestion();
 // Calls `call(data)` when the desktop session is about to end: it cannot wait for the user, the
 // sensor or anything slow. One callback; null removes it.
 void WhenSessionEnds(void (*call)(void* data), void* data);
+// Runs that callback as the desktop's notice would: for tests and scripted runs.
+void EndSessionNow();
 
 }  // namespace platform

@@ -43,8 +43,12 @@ class RowFile {
 };
 
 // Writes `text` as the whole file, replacing it atomically: after a failure any previous file of
-// that name is left as it was. A target that is not a regular file is refused. Empty on success, else the system's words for the failure.
+// that name is left as it was. A target that is not a regular file is refused. Empty on success,
+// else the system's words for the failure.
 std::string SaveTextFile(const std::string& path, const std::string& text);
+// Reads a small text file whole into `text`: a pipe, a device or a folder is never opened (it could
+// block or never end), and a file longer than `maxBytes` is refused. Empty on success, else why.
+std::string LoadTextFile(const std::string& path, std::string& text, long long maxBytes);
 
 // Milliseconds since 1970-01-01 UTC on the wall clock (for time stamps, not for measuring time).
 long long UtcMilliseconds();
