@@ -36,7 +36,10 @@ void AnswerRouter::Quiet(double now) {
 
 void AnswerRouter::TakeByte(unsigned char byte, double now) {
     if (blockCount_ < blockExpected_ && partialCount_ == 0) {
-        block_[blockCount_++] = byte;
+        if (InLateBlock())
+            NoteLateBlock();
+        else
+            block_[blockCount_++] = byte;
         return;
     }
     if (partialCount_ == 0) {
@@ -76,18 +79,23 @@ void AnswerRouter::File(const FrameBytes& frame, long long start, double startTi
     // after the newer request's write to be anything but its answer.
     const bool tooSoonForLive =
         live && startTime - live->sentAt < 0.5 * std::max(shortestAnswer_, 0.0);
+    const bool slot = synced && code > 0 && code < kSlots;
+    // The last frame of its code again, begun too soon after the write to answer it: a repeat that
+    // was delayed past a quiet look at the line (a busy sender, a loaded machine).
+    const bool repeat = tooSoonForLive && slot && lastFrame_[code] == frame;
     if (late && (!live || tooSoonForLive)) {
         requests_.erase(requests_.begin() + (late - requests_.data()));
         ++late_;
-    } else if (live) {
+    } else if (live && !repeat) {
         Answer(*live, frame, startTime);
+        // A later request answered: a block that timed out before it is not coming here.
+        lateBlockEnd_ = std::min(lateBlockEnd_, start);
     } else if (start < lateBlockEnd_) {
-        if (!lateBlockCounted_) ++late_;
-        lateBlockCounted_ = true;
-    } else if (synced && code > 0 && code < kSlots) {
+        NoteLateBlock();
+    } else if (slot) {
         Orphan(code);
     }
-    if (synced && code > 0 && code < kSlots) {
+    if (slot) {
         lastFrame_[code] = frame;
         lastFrameEnd_[code] = now;
     }
@@ -212,9 +220,22 @@ void AnswerRouter::EndBlock() {
     if (blockCount_ < blockExpected_) {
         lateBlockEnd_ = received_ + (blockExpected_ - blockCount_);
         lateBlockCounted_ = false;
+        lateBlockWhole_ = blockCount_ == 0;
     }
     blockExpected_ = 0;
     blockCount_ = 0;
+}
+
+// Nothing of a block that timed out came, and the sensor answers in order: if it comes, it comes
+// before the answer to any later request, so the next block read skips it. A block that came
+// short is not completed later; its missing bytes are not skipped.
+bool AnswerRouter::InLateBlock() const {
+    return lateBlockWhole_ && received_ < lateBlockEnd_;
+}
+
+void AnswerRouter::NoteLateBlock() {
+    if (!lateBlockCounted_) ++late_;
+    lateBlockCounted_ = true;
 }
 
 void AnswerRouter::Clear() {

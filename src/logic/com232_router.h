@@ -45,7 +45,8 @@ class AnswerRouter {
     int BlockBytes() const { return blockCount_; }
     const unsigned char* Block() const { return block_.data(); }
     // Back to frames. A block that came short or not at all may still come: frames that find no
-    // request among its bytes are late, not repeats.
+    // request among its bytes are late, not repeats. One that did not come at all is skipped by
+    // the next block read, should it come then.
     void EndBlock();
 
     // Waits for a quiet line the caller should make before its next write: a probe for repeats
@@ -90,6 +91,8 @@ class AnswerRouter {
     void Expire(double now);
     Request* Oldest(Wait wait, int code, bool synced, long long start);
     bool PartialLooksLikeAnswer() const;
+    bool InLateBlock() const;
+    void NoteLateBlock();
     void NoteGap(double gap);
 
     std::vector<Request> requests_;
@@ -105,6 +108,7 @@ class AnswerRouter {
     int blockCount_ = 0;
     long long lateBlockEnd_ = 0;  // bytes of a block that timed out may come up to here
     bool lateBlockCounted_ = false;
+    bool lateBlockWhole_ = false;  // nothing of that block came
     std::array<FrameBytes, kSlots> lastFrame_{};
     std::array<double, kSlots> lastFrameEnd_{};
     std::array<bool, kSlots> answered_{};  // codes that got an answer here

@@ -77,7 +77,7 @@ Reply FaultInjector::Apply(std::uint16_t code, const Answer& answer) {
                 if (frame) trailing += Count(f.value);
                 break;
             case FaultKind::Twice:
-                twice |= frame;
+                twice |= frame && n > static_cast<long>(Count(f.value));
                 break;
         }
     }

@@ -14,7 +14,8 @@
 //   ShortBlock   raw answers (version text, image blocks): only the first K bytes
 //   HangUp       answers N requests, then closes the line when the next one arrives
 //   Flood        at the first request it applies to: no answer but 0x55 bytes for `seconds`
-//   Twice        answer frames are sent twice, back to back (a faulty converter or repeater)
+//   Twice        answers N requests once, then sends every answer frame twice, back to back (a
+//                faulty converter or repeater, maybe one that starts failing while in use)
 #pragma once
 
 #include <cstdint>

@@ -49,7 +49,7 @@ const std::map<std::string, FaultName>& FaultNames() {
         {"short-block", {FaultKind::ShortBlock, FaultName::Count}},
         {"hang-up", {FaultKind::HangUp, FaultName::OptionalCount}},
         {"flood", {FaultKind::Flood, FaultName::Seconds}},
-        {"twice", {FaultKind::Twice, FaultName::None}},
+        {"twice", {FaultKind::Twice, FaultName::OptionalCount}},
     };
     return names;
 }
@@ -331,7 +331,8 @@ std::string OptionsHelp() {
                        hang-up[=N]       answer N requests (default 0), then close the
                                          line when the next one arrives
                        flood=SECONDS     at the first request: 0x55 bytes for SECONDS
-                       twice             answer frames are sent twice, back to back
+                       twice[=N]         answer N requests (default 0) once, then send
+                                         every answer frame twice, back to back
   --log              print every request (time, code) to standard error
   --help             print this summary
 Numbers are decimal, or hexadecimal with 0x.

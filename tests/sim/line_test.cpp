@@ -55,6 +55,9 @@ TEST(FaultInjector, ShapesAnswers) {
     for (std::uint16_t code : {RUN, GET_RAM, RUN})  // only RUN requests count
         EXPECT_EQ(silentAfter.Apply(code, answer).bytes.size(), 36u);
     EXPECT_EQ(silentAfter.Apply(RUN, answer).bytes.size(), 0u);
+    FaultInjector twiceAfter({{Twice, 1, RUN}});  // once, then twice
+    EXPECT_EQ(twiceAfter.Apply(RUN, answer).bytes.size(), 36u);
+    EXPECT_EQ(twiceAfter.Apply(RUN, answer).bytes.size(), 72u);
     FaultInjector hangUp({{HangUp, 1}});
     EXPECT_FALSE(hangUp.Apply(RUN, answer).hangUp);
     EXPECT_TRUE(hangUp.Apply(RUN, answer).hangUp);
@@ -69,23 +72,26 @@ TEST(Options, DefaultsSettingsAndErrors) {
     EXPECT_EQ(ParseOptions({}).options.baud, 19200);
     const ParsedOptions p = ParseOptionString(
         "--board 400 --sensor=101 --subpixel 8192 --maxpixel 0x400 --firmware 'Line sensor 2' "
-        "--baud 0 --fault silent-after=3 --fault delay=1.6@8 --fault hang-up --log "
-        "--scene still-bright");
+        "--baud 0 --fault silent-after=3 --fault delay=1.6@8 --fault hang-up --fault twice "
+        "--fault twice=2@8 --log --scene still-bright");
     ASSERT_TRUE(p.ok) << p.error;
     const HardwareProfile& h = p.options.sensor.profile;
     EXPECT_EQ(std::tuple(h.pcbtype, h.ccdtype, h.ccdsubpixel, h.ccdpixE, h.ccdmaxpixel,
                          h.ccdmaxpixelX8, p.options.baud, p.options.log, p.options.sensor.firmware),
               std::tuple(400, 101, 8192, 8192, 1024, 8192, 0, true, "Line sensor 2"));
-    const std::vector<Fault> expected = {
-        {FaultKind::SilentAfter, 3, -1}, {FaultKind::Delay, 1.6, 8}, {FaultKind::HangUp, 0, -1}};
+    const std::vector<Fault> expected = {{FaultKind::SilentAfter, 3, -1},
+                                         {FaultKind::Delay, 1.6, 8},
+                                         {FaultKind::HangUp, 0, -1},
+                                         {FaultKind::Twice, 0, -1},
+                                         {FaultKind::Twice, 2, 8}};
     EXPECT_EQ(p.options.faults, expected);
     EXPECT_EQ(p.options.sensor.scene, SceneKind::StillBright);
 
     for (const char* text :
          {"--board", "--board 70000", "--board -1", "--board 12x", "--colour red", "stray",
           "--fault", "--fault melt", "--fault delay", "--fault delay=-1", "--fault delay=nan",
-          "--fault silent=2", "--fault short-frame=x", "--fault wrong-sync@99999",
-          "--firmware 'open", "--log=1", "--scene dim"}) {
+          "--fault silent=2", "--fault short-frame=x", "--fault twice=x",
+          "--fault wrong-sync@99999", "--firmware 'open", "--log=1", "--scene dim"}) {
         const ParsedOptions bad = ParseOptionString(text);
         EXPECT_FALSE(bad.ok) << text;
         EXPECT_FALSE(bad.error.empty()) << text;

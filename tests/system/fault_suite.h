@@ -62,6 +62,7 @@ struct Outcome {
     double seconds = 0, longestGap = 0;
     bool acted = false;
     std::vector<sim::Words> measurements;  // every measurement the loops took, in order
+    std::vector<sim::Image> images;        // the line image before the loop, then each one drawn
 };
 
 // Watches every row from outside the checks: the fault benchmark measures CPU time and memory
@@ -91,6 +92,7 @@ class FaultTest : public ProgramTest, public ::testing::WithParamInterface<Row> 
     void ExpectParameters(const Row& row);
     void ExpectRunRequestsCarryTheParameters();
     void ExpectEachMeasurementOnceInOrder(const Row& row, const Outcome& o);
+    void ExpectImagesFromTheirOwnBlocks(const Row& row, const Outcome& o);
     void ExpectDroppedAnswers(const Row& row);
     std::string Walk(const Row& row);
     void Loop(int button, double seconds);

@@ -36,9 +36,16 @@ const Row kRows[] = {
     {"GetInRunTwicePaced",      kPaced,     "twice@8",            kRun,    kRecordRead, 1.2, 3.5, kGetIn, 0.3},
     {"GetInRunTwiceBursting",   kBursts,    "twice@8",            kRun,    kRecordRead, 1.2, 3.5, kGetIn, 0.3},
     {"GetInRunTwiceUnpaced",    kUnpaced,   "twice@8",            kRun,    kRecordRead, 1.2, 3.5, kGetIn, 0.3},
+    // A sensor that starts repeating in the middle of the loop: caught at once, with at most one
+    // measurement taken twice.
+    {"RunStartsTwicePaced",     kPaced,     "twice=10@8",         kRun,    kTwice,    1.0, 2.5, kStop, 1.0},
+    {"RunStartsTwiceBursting",  kBursts,    "twice=10@8",         kRun,    kTwice,    1.0, 2.5, kStop, 1.0},
+    {"RunStartsTwiceUnpaced",   kUnpaced,   "twice=10@8",         kRun,    kTwice,    1.0, 2.5, kStop, 1.0},
+    {"VideoStartsTwicePaced",   kPaced,     "twice=2@8",          kVideo,  kBlock64,  1.0, 2.5, kStop, 1.0},
     // Late: the first answer of its code after 1.6 s; then Run again, in step and at full rate.
     {"LateRunAnswer",           kPaced,     "delay-first=1.6@8",  kRun,    kLoopTimeout, 1.5, 3.5},
     {"LateBlock",               kBoard400,  "delay-first=1.6@11", kVideo,  kBlock256, 2.5, 4.5, kStop, 3.0},
+    {"LateFirstOfFourBlocks",   kPaced,     "delay-first=1.6@9",  kVideo,  kBlock64,  2.5, 4.5, kStop, 3.0},
     {"BlocksStartWith170And8",  "--baud 19200 --block-start 170,8", "", kVideo, kBlock64, 1.0, 2.5, kStop, 1.0},
     // Two waits for the same code, answered in one burst: each takes its own answer.
     {"SecondSendWhileFirstWaits", kUnpaced, "delay-first=0.3@1",  Exchange::Send, kLineOk, 0.2, 1.5,
