@@ -13,6 +13,7 @@ packages=(
   clang-format
   ccache
   g++-mingw-w64-x86-64-posix wine64
+  libmosquitto-dev mosquitto mosquitto-clients openssl
 )
 
 missing=()

@@ -13,6 +13,7 @@
 #include "record_diff.h"
 #include "rs232.h"
 #include "sensor_model.h"
+#include "sensor_watchers.h"
 #include "state.h"
 #include "toolkit.h"
 
@@ -70,6 +71,8 @@ struct Program : State {
     std::unique_ptr<Workbench, WorkbenchCloser> workbench;  // null until OpenWorkbench
     // What is known of the sensor; changed by exchange outcomes only (sensor_events.h).
     SensorModel model;
+    // Who follows the model's changes and the change log's entries (the plant link, ...).
+    SensorWatchers sensorWatchers;
     ChangeLogTarget changeLog;
     // The sensor box, the panel's undo history and the marks (sensor_view.h); null until opened.
     std::unique_ptr<SensorView, SensorViewCloser> sensorView;

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "change_log.h"
+#include "plant_publisher.h"
 
 namespace {
 
@@ -30,7 +31,28 @@ constexpr CommandName kCommands[] = {
     {Command::Compare, "compare"},
     {Command::Log, "log"},
     {Command::Setup, "setup"},
+    {Command::Monitor, "monitor"},
 };
+
+// The monitor's options that take a value.
+constexpr const char* kMonitorOptions[] = {"--mqtt", "--sensor-id",  "--topic-root", "--batch",
+                                           "--qos",  "--queue",      "--cafile",     "--cert",
+                                           "--key",  "--credentials"};
+
+bool IsMonitorOption(const std::string& name) {
+    for (const char* o : kMonitorOptions)
+        if (name == o) return true;
+    return false;
+}
+
+std::optional<long> ParseWhole(const std::string& text, long low, long high) {
+    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return std::nullopt;
+    return v;
+}
 
 const char* CommandNameOf(Command command) {
     for (const auto& c : kCommands)
@@ -42,15 +64,6 @@ std::optional<Command> FindCommand(const std::string& name) {
     for (const auto& c : kCommands)
         if (name == c.name) return c.command;
     return std::nullopt;
-}
-
-std::optional<long> ParseCount(const std::string& text) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (errno != 0 || *end != '\0' || v < 1 || v > kMaxCount) return std::nullopt;
-    return v;
 }
 
 // Digits with at most one decimal point: no hexadecimal, no exponent.
@@ -161,7 +174,8 @@ class Parser {
             "--port",  "--from",    "--to",           "--output",     "-o",
             "--count", "--seconds", "--csv",          "--csv-format", "--since",
             "--log",   "--apply",   "--video-cycles", "--run-cycles"};
-        if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued))
+        if (std::find(std::begin(kValued), std::end(kValued), name) == std::end(kValued) &&
+            !IsMonitorOption(name))
             return Fail("unknown option " + name);
         const auto value = Value(name, inlined);
         if (!value || !Mark(name == "--output" ? "-o" : name)) return;
@@ -189,7 +203,7 @@ class Parser {
             if (!memory) return Fail(bad + " (ram or eeprom)");
             r().memory = *memory;
         } else if (name == "--count" || name == "--video-cycles" || name == "--run-cycles") {
-            const auto count = ParseCount(value);
+            const auto count = ParseWhole(value, 1, kMaxCount);
             if (!count) return Fail(bad + " (a whole number from 1)");
             (name == "--count"          ? r().count
              : name == "--video-cycles" ? r().videoCycles
@@ -210,8 +224,37 @@ class Parser {
         } else if (name == "--apply") {
             r().setup = SetupAction::Apply;
             r().file = value;
+        } else if (IsMonitorOption(name)) {
+            AssignMonitor(name, value, bad);
         } else {
             r().file = value;
+        }
+    }
+
+    void AssignMonitor(const std::string& name, const std::string& value, const std::string& bad) {
+        MqttChoice& m = r().mqtt;
+        if (name == "--mqtt") {
+            if (!ParseMqttUrl(value, m)) return Fail(bad + " (mqtt://HOST[:PORT] or mqtts://...)");
+        } else if (name == "--batch" || name == "--qos" || name == "--queue") {
+            const long high = name == "--qos" ? 1 : name == "--batch" ? 3600000 : 10000000;
+            const auto v = ParseWhole(value, name == "--queue" ? 1 : 0, high);
+            if (!v)
+                return Fail(bad + " (a whole number from " + (name == "--queue" ? "1" : "0") +
+                            " to " + std::to_string(high) + ")");
+            if (name == "--batch") m.batchMs = static_cast<int>(*v);
+            if (name == "--qos") m.qos = static_cast<int>(*v);
+            if (name == "--queue") m.queue = *v;
+        } else if (value.empty() || ((name == "--sensor-id" || name == "--topic-root") &&
+                                     value.find_first_of("+#") != std::string::npos)) {
+            return Fail(bad + " (no empty text; no '+' or '#' in a topic)");
+        } else {
+            std::string& field = name == "--sensor-id"    ? m.sensorId
+                                 : name == "--topic-root" ? m.topicRoot
+                                 : name == "--cafile"     ? m.caFile
+                                 : name == "--cert"       ? m.certFile
+                                 : name == "--key"        ? m.keyFile
+                                                          : m.credentials;
+            field = value;
         }
     }
 
@@ -248,6 +291,9 @@ class Parser {
             if (std::none_of(std::begin(allowed), std::end(allowed), goes))
                 return Fail(std::string(a.option) + " does not go with " + command);
         }
+        for (const char* o : kMonitorOptions)
+            if (Seen(o) && c != Command::Monitor)
+                return Fail(std::string(o) + " does not go with " + command);
         const std::size_t maxPositionals = c == Command::Send || c == Command::Compare ? 1 : 0;
         if (positionals_.size() > maxPositionals)
             return Fail("unexpected argument '" + positionals_[maxPositionals] + "'");
@@ -257,6 +303,9 @@ class Parser {
         if (c == Command::Send && !Seen("--to")) return Fail("send needs --to ram|eeprom");
         if (c == Command::Run && Seen("--count") == Seen("--seconds"))
             return Fail("run needs either --count N or --seconds S");
+        if (c == Command::Monitor && !Seen("--mqtt")) return Fail("monitor needs --mqtt URL");
+        if (c == Command::Monitor && Seen("--cert") != Seen("--key"))
+            return Fail("--cert and --key go together");
         if (c == Command::Setup) CheckSetup();
     }
 
@@ -286,6 +335,13 @@ class Parser {
 
 Parsed ParseArguments(const std::vector<std::string>& args) {
     return Parser(args).Run();
+}
+
+bool ParseMqttUrl(const std::string& url, MqttChoice& into) {
+    const auto address = ParseBrokerUrl(url);
+    if (!address) return false;
+    into.host = address->host, into.port = address->port, into.tls = address->tls;
+    return true;
 }
 
 const char* MemoryName(Memory memory) {

@@ -19,7 +19,19 @@ enum class ExitCode {
     NoProposal = 6,  // setup: the line image allows no proposal (flat, saturated, no edges...)
 };
 
-enum class Command { None, Identify, Get, Send, Teach, ResetMaxMin, Run, Compare, Log, Setup };
+enum class Command {
+    None,
+    Identify,
+    Get,
+    Send,
+    Teach,
+    ResetMaxMin,
+    Run,
+    Compare,
+    Log,
+    Setup,
+    Monitor
+};
 enum class SetupAction { None, Propose, Apply };
 
 // The port to use: a number of the window's port selector (0 the simulated sensor), or a device
@@ -27,6 +39,20 @@ enum class SetupAction { None, Propose, Apply };
 struct PortChoice {
     int number = 1;
     std::string device;
+};
+
+// monitor: the plant's broker and how to reach it. User name and password never come from the
+// command line: from --credentials FILE or the environment (TAVRIX_MQTT_USER,
+// TAVRIX_MQTT_PASSWORD).
+struct MqttChoice {
+    std::string host;
+    int port = 1883;
+    bool tls = false;  // mqtts://
+    std::string sensorId, topicRoot = "tavrix";
+    int batchMs = 0;
+    int qos = 0;  // for measurements
+    long queue = 10000;
+    std::string caFile, certFile, keyFile, credentials;
 };
 
 struct Request {
@@ -49,6 +75,7 @@ struct Request {
     SetupAction setup = SetupAction::None;
     long videoCycles = 20;  // setup --propose: line images
     long runCycles = 200;   // setup --propose: measurements for the spread
+    MqttChoice mqtt;        // monitor
 };
 
 // A request, or the reason the command line is refused (then error is not empty).
@@ -63,3 +90,5 @@ std::string HelpText(Command command);
 // "tavrix-cli 1.52" and a line end.
 std::string VersionText();
 const char* MemoryName(Memory memory);  // "ram" or "eeprom"
+// "mqtt://HOST[:PORT]" (1883) or "mqtts://HOST[:PORT]" (8883, TLS); false for anything else.
+bool ParseMqttUrl(const std::string& url, MqttChoice& into);

@@ -32,6 +32,8 @@ std::string HelpText(Command command) {
                        "  compare        RAM against EEPROM (and a file), word by word\n"
                        "  log            the change log: every write to the sensor\n"
                        "  setup          propose a set-up from what the sensor sees, or apply one\n"
+                       "  monitor        measure without end and publish to the plant's MQTT "
+                       "broker\n"
                        "tavrix-cli COMMAND --help describes each.\n") +
                    kCommonOptions +
                    "\nExit codes: 0 done, 2 usage, 3 no sensor or time-out, 4 verify mismatch or "
@@ -106,6 +108,26 @@ std::string HelpText(Command command) {
                 "Prints the change log, an entry a line (with --json the entries as logged),\n"
                 "from DATE on: an ISO 8601 date or date-time, in UTC unless it carries an\n"
                 "offset. Damaged lines are skipped and counted. No log yet prints nothing.\n";
+            break;
+        case Command::Monitor:
+            text =
+                "Usage: tavrix-cli monitor --mqtt URL [--sensor-id ID] [--topic-root ROOT]\n"
+                "                          [--batch MS] [--qos 0|1] [--queue N] [options]\n"
+                "Measures without end (until SIGTERM or SIGINT) and publishes under ROOT/ID/:\n"
+                "measurement, state (retained), parameters (retained) and events. A sensor that\n"
+                "stops answering is identified again; a broker that goes away is reconnected,\n"
+                "and meanwhile at most N messages wait (the oldest go first; counted in state).\n"
+                "Nothing received from the broker is ever written to the sensor.\n"
+                "  --mqtt URL          mqtt://HOST[:PORT] (1883), mqtts://HOST[:PORT] (TLS, 8883)\n"
+                "  --sensor-id ID      the sensor's name in the topics (default: the port's name)\n"
+                "  --topic-root ROOT   the first topic level (default tavrix)\n"
+                "  --batch MS          gather measurements for MS milliseconds into one message\n"
+                "  --qos 0|1           QoS of measurements (default 0; the rest always go with 1)\n"
+                "  --queue N           messages held while the broker is away (default 10000)\n"
+                "  --cafile FILE       TLS: the broker's CA (default: the system's CAs)\n"
+                "  --cert FILE --key FILE   TLS: a client certificate and its key\n"
+                "  --credentials FILE  user name on the first line, password on the second;\n"
+                "                      else TAVRIX_MQTT_USER and TAVRIX_MQTT_PASSWORD if set\n";
             break;
     }
     return text + kCommonOptions;

@@ -8,6 +8,7 @@
 #include "cli_format.h"
 #include "cli_log.h"
 #include "cli_measurements_file.h"
+#include "cli_monitor.h"
 #include "cli_session.h"
 #include "cli_setup_format.h"
 #include "com232.h"
@@ -377,6 +378,7 @@ ExitCode Dispatch(Context& c, Inputs& in) {
         case Command::Setup:
             return c.request.setup == SetupAction::Apply ? SetupApply(c, in.proposal)
                                                          : SetupPropose(c);
+        case Command::Monitor:
         case Command::Log:
         case Command::None:
             break;
@@ -396,6 +398,7 @@ ExitCode RunCommand(const Request& request, std::ostream& out, std::ostream& err
         return Fail(c, ExitCode::FileError, "cannot load the panel file beside the program");
     Inputs inputs;
     if (!PrepareInputs(c, inputs)) return ExitCode::FileError;
+    if (request.command == Command::Monitor) return Monitor(request, session, err);
     std::string why, warning;
     const bool identify = request.command == Command::Identify;
     if (!session.Connect(request.port, identify, why, warning))

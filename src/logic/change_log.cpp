@@ -118,12 +118,16 @@ std::optional<UtcMs> ParseIsoTime(const std::string& s) {
 }
 
 std::string ChangeEntryLine(const ChangeEntry& e) {
-    return "{\"time\":" + JsonQuote(IsoUtc(e.time)) + ",\"program\":" + JsonQuote(e.program) +
+    return "{" + ChangeEntryMembers(e) + "}\n";
+}
+
+std::string ChangeEntryMembers(const ChangeEntry& e) {
+    return "\"time\":" + JsonQuote(IsoUtc(e.time)) + ",\"program\":" + JsonQuote(e.program) +
            ",\"user\":" + JsonQuote(e.user) + ",\"port\":" + JsonQuote(e.port) +
            ",\"firmware\":" + JsonQuote(e.firmware) + ",\"action\":" + JsonQuote(e.action) +
            ",\"before\":" + Words(e.before) + ",\"after\":" + Words(e.after) +
            ",\"outcome\":" + JsonQuote(OutcomeName(e.outcome)) +
-           ",\"details\":" + (e.details.empty() ? "{}" : e.details) + "}\n";
+           ",\"details\":" + (e.details.empty() ? "{}" : e.details);
 }
 
 namespace {

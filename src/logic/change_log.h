@@ -24,6 +24,8 @@ struct ChangeEntry {
 
 // The entry as one line of JSON, ending in a newline.
 std::string ChangeEntryLine(const ChangeEntry& entry);
+// The entry's members without the braces, for a message that carries the entry with more.
+std::string ChangeEntryMembers(const ChangeEntry& entry);
 
 // An ISO 8601 date ("2026-12-07") or date-time ("2026-12-07T14:02", "...:11", "...:11.5"), in
 // UTC unless it ends in an offset ("Z", "+01:00", "-0500"). nullopt when it is none of these.

@@ -33,6 +33,7 @@ struct SensorIdentity {
     u16 sensorType = 0, pixels = 0, subPixels = 0, board = 0, softwareVersion = 0;
     std::string firmware;
     UtcMs identifiedAt = 0;  // 0: not identified on this port
+    bool operator==(const SensorIdentity&) const = default;
 };
 
 // A record as far as it is known: an empty word was never read, or a request that may have

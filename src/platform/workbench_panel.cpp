@@ -54,6 +54,7 @@ struct WorkbenchPanel::Impl {
     QPointer<QLabel> rate;
     QPointer<DataTable> table;
     QPointer<QPushButton> record;
+    QPointer<QPushButton> publish;
     QPointer<QLabel> unsent;
     QPointer<QComboBox> csvFormat;
     QPointer<QDialog> dialog;  // the file dialog, or the question whether to replace the file
@@ -108,6 +109,13 @@ struct WorkbenchPanel::Impl {
         });
         auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+R")), window);
         QObject::connect(shortcut, &QShortcut::activated, record, &QPushButton::toggle);
+        publish = AddButton(layout, "WorkbenchPlant", "Publish to plant");
+        publish->setCheckable(true);
+        publish->setToolTip(QStringLiteral(
+            "Publish every measurement to the plant's MQTT broker (TAVRIX_MQTT_URL)"));
+        QObject::connect(publish, &QPushButton::toggled, publish, [this](bool on) {
+            Call(on ? WorkbenchAction::PublishOn : WorkbenchAction::PublishOff);
+        });
         const struct {
             const char* name;
             const char* text;
@@ -206,6 +214,12 @@ void WorkbenchPanel::SetRecording(bool on) {
     const QSignalBlocker quiet(impl_->record);
     impl_->record->setChecked(on);
     impl_->ShowRecording(on);
+}
+
+void WorkbenchPanel::SetPublishing(bool on) {
+    if (impl_->publish == nullptr) return;
+    const QSignalBlocker quiet(impl_->publish);
+    impl_->publish->setChecked(on);
 }
 
 bool WorkbenchPanel::ChooseFile(WorkbenchAction forAction, const std::string& title,

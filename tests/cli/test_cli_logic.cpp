@@ -1,6 +1,8 @@
 // The command line and output formats of tavrix-cli.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "cli_args.h"
 #include "cli_format.h"
 #include "cli_setup_format.h"
@@ -65,6 +67,28 @@ TEST(CliArguments, AcceptedCommandLines) {
               std::tuple(SetupAction::Propose, 5L, 7L, "p"));
 }
 
+TEST(CliArguments, MonitorTakesTheBrokerAndItsOptions) {
+    const Parsed plain = ParseArguments(Words("monitor --mqtt mqtt://broker.plant --port sim"));
+    ASSERT_EQ(plain.error, "");
+    const MqttChoice& p = plain.request.mqtt;
+    EXPECT_EQ(std::tie(p.host, p.port, p.tls, p.topicRoot, p.qos, p.queue, p.batchMs),
+              std::make_tuple(std::string("broker.plant"), 1883, false, std::string("tavrix"), 0,
+                              10000L, 0));
+    const Parsed full = ParseArguments(
+        Words("monitor --mqtt mqtts://127.0.0.1:9000 --sensor-id line1 --topic-root plant/a "
+              "--batch 500 --qos 1 --queue 50 --cafile ca.crt --cert c.crt --key c.key "
+              "--credentials cred"));
+    ASSERT_EQ(full.error, "");
+    const MqttChoice& f = full.request.mqtt;
+    EXPECT_EQ(std::tie(f.host, f.port, f.tls, f.sensorId, f.topicRoot, f.batchMs, f.qos, f.queue),
+              std::make_tuple(std::string("127.0.0.1"), 9000, true, std::string("line1"),
+                              std::string("plant/a"), 500, 1, 50L));
+    EXPECT_EQ(std::tie(f.caFile, f.certFile, f.keyFile, f.credentials),
+              std::make_tuple(std::string("ca.crt"), std::string("c.crt"), std::string("c.key"),
+                              std::string("cred")));
+    EXPECT_EQ(ParseArguments(Words("monitor --mqtt mqtts://h")).request.mqtt.port, 8883);
+}
+
 TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
     const std::pair<const char*, const char*> cases[] = {
         {"", "no command"},
@@ -99,6 +123,16 @@ TEST(CliArguments, RefusedCommandLinesNameTheirFault) {
         {"setup --apply p", "setup --apply needs --to"},
         {"setup --apply p --to ram --run-cycles 5", "--run-cycles does not go with setup --apply"},
         {"setup --propose --video-cycles 0", "bad value '0' for --video-cycles"},
+        {"monitor", "monitor needs --mqtt URL"},
+        {"monitor --mqtt tcp://h", "bad value 'tcp://h' for --mqtt"},
+        {"monitor --mqtt mqtt://h:0", "bad value 'mqtt://h:0' for --mqtt"},
+        {"monitor --mqtt mqtt://u@h", "bad value 'mqtt://u@h' for --mqtt"},
+        {"monitor --mqtt mqtt://h --qos 2", "bad value '2' for --qos"},
+        {"monitor --mqtt mqtt://h --queue 0", "bad value '0' for --queue"},
+        {"monitor --mqtt mqtt://h --sensor-id a+b", "no '+' or '#'"},
+        {"monitor --mqtt mqtt://h --cert c.pem", "--cert and --key go together"},
+        {"monitor --mqtt mqtt://h --password x", "unknown option --password"},
+        {"run --count 1 --mqtt mqtt://h", "--mqtt does not go with run"},
     };
     for (const auto& [line, message] : cases) {
         const Parsed parsed = ParseArguments(Words(line));

@@ -23,6 +23,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "child_process.h"
 #include "com232.h"
 #include "gui.h"
 #include "harness.h"
@@ -378,6 +379,55 @@ TEST_F(WorkbenchTest, EveryWriterRefusesTargetsThatAreNoRegularFile) {
             const std::string text((std::istreambuf_iterator<char>(in)), {});
             EXPECT_TRUE(!text.empty() && text != "old") << what;
         }
+}
+
+// "Publish to plant": without a broker named it stays off and says why; with one, Run's
+// measurements reach a subscriber in order, a Send reaches it as the change log's entry, and
+// turning it off leaves the retained state offline.
+TEST_F(WorkbenchTest, PublishToPlantSendsRunsMeasurementsInOrder) {
+    Start("--baud 19200");
+    QWidget* panel = Ctrl(ui::BTNRun)->window();
+    auto* publish = panel->findChild<QPushButton*>(QStringLiteral("WorkbenchPlant"));
+    ASSERT_NE(publish, nullptr);
+    unsetenv("TAVRIX_MQTT_URL");
+    publish->click();
+    EXPECT_FALSE(publish->isChecked());
+    EXPECT_EQ(Status(), "Publish to plant: TAVRIX_MQTT_URL names no broker");
+
+    testsupport::TestBroker broker(File(""));
+    ASSERT_TRUE(broker.Start()) << broker.log();
+    const std::string port = std::to_string(broker.port());
+    testsupport::Child sub(
+        {"mosquitto_sub", "-h", "127.0.0.1", "-p", port, "-v", "-t", "tavrix/bench/#"},
+        File("sub"));
+    Pump(0.3);
+    setenv("TAVRIX_MQTT_URL", broker.url().c_str(), 1);
+    setenv("TAVRIX_MQTT_SENSOR_ID", "bench", 1);
+    publish->click();
+    unsetenv("TAVRIX_MQTT_URL");
+    unsetenv("TAVRIX_MQTT_SENSOR_ID");
+    EXPECT_TRUE(publish->isChecked());
+    EXPECT_EQ(Status(), "Publishing to plant: tavrix/bench/ on 127.0.0.1:" + port);
+    RunCycles(ui::BTNRun, 20);
+    Click(ui::BTNSend);
+    publish->click();
+    EXPECT_FALSE(publish->isChecked());
+
+    const std::string measurement = "tavrix/bench/measurement ";
+    const auto cycles = static_cast<std::size_t>(bench().cycles);
+    EXPECT_TRUE(testsupport::WaitFor(
+        [&] { return testsupport::Lines(File("sub"), measurement).size() >= cycles; }, 5));
+    const auto lines = testsupport::Lines(File("sub"), measurement);
+    ASSERT_EQ(lines.size(), cycles);
+    for (std::size_t k = 0; k < cycles; ++k)
+        ASSERT_NE(lines[k].find("\"cycle\":" + std::to_string(k + 1) + ","), std::string::npos)
+            << lines[k];
+    const auto events = testsupport::Lines(File("sub"), "tavrix/bench/events ");
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_NE(events[0].find("\"action\":\"send-ram\""), std::string::npos) << events[0];
+    const auto states = testsupport::Lines(File("sub"), "tavrix/bench/state ");
+    ASSERT_FALSE(states.empty());
+    EXPECT_NE(states.back().find("\"link\":\"offline\""), std::string::npos) << states.back();
 }
 
 }  // namespace

@@ -18,6 +18,7 @@ std::string LogSensorWrite(Program& p, const char* action, Memory memory, const 
     entry.outcome = outcome;
     if (!p.changeLog.nextDetails.empty()) entry.details = std::move(p.changeLog.nextDetails);
     p.changeLog.nextDetails.clear();
+    p.sensorWatchers.WriteLogged(entry);
     std::string error;
     const std::string path = platform::ChangeLogPath(p.changeLog.path);
     if (platform::AppendChangeLine(path, ChangeEntryLine(entry), error)) return "";

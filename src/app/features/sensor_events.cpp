@@ -20,6 +20,11 @@ void Log(Program& p, const char* action, Memory memory, const KnownRecord& befor
     if (!failure.empty()) ShowText(p, failure);
 }
 
+// The model took an outcome: whoever follows it hears of it.
+void Changed(Program& p) {
+    p.sensorWatchers.ModelChanged(p.model);
+}
+
 void SetResult(Program& p, const std::string& text) {
     if (p.sensorView) p.sensorView->result = text;
 }
@@ -43,17 +48,20 @@ ExchangeOutcome OutcomeOf(Program& p, bool answered) {
 
 void SensorPortOpening(Program& p) {
     p.model.OnPortOpening(PortText(p));
+    Changed(p);
     SetResult(p, "");
     ShowSensorView(p);
 }
 
 void SensorPortNotOpened(Program& p) {
     p.model.OnPortClosed();
+    Changed(p);
     ShowSensorView(p);
 }
 
 void SensorIdentifying(Program& p) {
     p.model.OnIdentifying();
+    Changed(p);
     ShowSensorView(p);
 }
 
@@ -67,6 +75,7 @@ void SensorIdentificationEnded(Program& p, bool identified) {
                           : "";
         id.identifiedAt = Now();
         p.model.OnIdentified(id);
+        Changed(p);
     }
     if (p.sensorView) p.sensorView->start = p.sensorView->shown = PanelRecord(p);
     ShowSensorView(p);
@@ -74,17 +83,20 @@ void SensorIdentificationEnded(Program& p, bool identified) {
 
 void SensorOutcome(Program& p, ExchangeOutcome outcome) {
     p.model.OnOutcome(outcome, Now());
+    Changed(p);
     ShowSensorView(p);
 }
 
 void SensorRecordRead(Program& p, Memory memory, ExchangeOutcome outcome,
                       const RecordWords& words) {
     p.model.OnRecordRead(memory, outcome, words, Now());
+    Changed(p);
     ShowSensorView(p);
 }
 
 void SensorRecordShown(Program& p, Memory memory, ExchangeOutcome outcome) {
     p.model.OnRecordRead(memory, outcome, p.pp, Now());
+    Changed(p);
     const bool teach = p.teach.on && memory == Memory::Ram;
     if (teach) {
         p.teach.on = false;
@@ -108,6 +120,7 @@ void SensorRecordSent(Program& p, Memory memory, ExchangeOutcome outcome,
                       const RecordWords& words) {
     const KnownRecord before = memory == Memory::Ram ? p.model.Ram() : p.model.Eeprom();
     p.model.OnRecordSent(memory, outcome, words, Now());
+    Changed(p);
     Log(p, memory == Memory::Ram ? "send-ram" : "send-eeprom", memory, before, outcome);
     const std::string at = ClockText(Now());
     if (outcome != ExchangeOutcome::Answered)
@@ -122,6 +135,7 @@ void SensorRecordSent(Program& p, Memory memory, ExchangeOutcome outcome,
 void SensorTaught(Program& p, ExchangeOutcome outcome, u16 setpointBefore) {
     const KnownRecord before = p.model.Ram();
     p.model.OnTaught(outcome, Now());
+    Changed(p);
     // Answered, the entry waits for the read-back to say what the setpoint became.
     p.teach = {outcome == ExchangeOutcome::Answered, before, setpointBefore};
     if (outcome != ExchangeOutcome::Answered) {
@@ -134,6 +148,7 @@ void SensorTaught(Program& p, ExchangeOutcome outcome, u16 setpointBefore) {
 void SensorMaxMinReset(Program& p, ExchangeOutcome outcome) {
     const KnownRecord before = p.model.Ram();
     p.model.OnOutcome(outcome, Now());
+    Changed(p);
     Log(p, "reset-maxmin", Memory::Ram, before, outcome);
     ShowSensorView(p);
 }

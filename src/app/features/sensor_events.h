@@ -1,5 +1,6 @@
 // Where the exchanges hand their outcomes on, with one call each: the sensor model changes, the
-// change log gets its entry, and the sensor box, the marks and the undo history follow.
+// change log gets its entry, the model's watchers hear of both (sensor_watchers.h), and the sensor
+// box, the marks and the undo history follow.
 #pragma once
 
 #include "program.h"

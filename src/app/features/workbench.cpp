@@ -76,6 +76,8 @@ void OnAction(void* data, WorkbenchAction action, const std::string& file) {
             asking = w.panel.ChooseFile(action, a.title, name, a.pattern);
         }
     if (action == WorkbenchAction::RecordOff) StopRecording(p);
+    if (action == WorkbenchAction::PublishOn) w.panel.SetPublishing(StartPlantPublishing(p));
+    if (action == WorkbenchAction::PublishOff) StopPlantPublishing(p);
     if (action == WorkbenchAction::CopyGraphs) CopyShownGraphs(p);
     if (action == WorkbenchAction::Compare) OpenCompareView(p);
     if (action == WorkbenchAction::SetupAssistant) OpenSetupAssistant(p);

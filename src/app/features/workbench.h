@@ -1,7 +1,7 @@
 // The measurement workbench beside the main panel: live figures of the Run and Video loops
 // (answer rate; count, mean, standard deviation, extremes and range of the measured value and both
 // edges, over the strip chart's window and since the loop began), recording every measurement to
-// CSV, and export of the graphs and the latest measurements.
+// CSV, publishing them to the plant's broker, and export of the graphs and the latest measurements.
 //
 // It follows the loops as a measurement listener, registered when it opens. The figures are shown every kShowSeconds (readable, and the panel's repaints
 // stay cheap) and once more when a loop ends.
@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "plant_publishing.h"
 #include "program.h"
 #include "recording_files.h"
 #include "workbench_csv.h"
@@ -45,6 +46,7 @@ struct Workbench : MeasurementListener {
     long recordedCycles = 0;
     MeasurementRow recorded{};  // the latest recorded row, whose cycle an image row shares
     CsvFormat recordFormat = CsvFormat::Rfc4180;  // of the running recording
+    PlantPublishingPtr plant;                     // while "Publish to plant" is on
 };
 
 // The CSV format the user chose (the dock's list or the file dialog's file type).

@@ -1,8 +1,8 @@
 // The measurement workbench in its dock beside the main panel (workbench_dock.h): the answer rate, a
-// table of statistics, the Record toggle (Ctrl+R) and the export buttons; below them the count of
-// unsent parameter values, the Compare button (Ctrl+D) and beside it the "Set-up assistant..."
-// button (Ctrl+Shift+A). And the exports of the panel's graphs (PNG, PDF, clipboard) through the
-// plot library's own writers.
+// table of statistics, the Record toggle (Ctrl+R), the "Publish to plant" toggle and the export
+// buttons; below them the count of unsent parameter values, the Compare button (Ctrl+D) and beside
+// it the "Set-up assistant..." button (Ctrl+Shift+A). And the exports of the panel's graphs (PNG,
+// PDF, clipboard) through the plot library's own writers.
 //
 // The panel's file dialogs do not block: a loop that runs meanwhile goes on, and the choice comes
 // back later as a callback. Callbacks run on the user-interface thread, like the engine's.
@@ -20,6 +20,8 @@ namespace platform {
 enum class WorkbenchAction {
     RecordOn,  // the Record toggle went on (mouse or Ctrl+R)
     RecordOff,
+    PublishOn,  // the "Publish to plant" toggle
+    PublishOff,
     SavePng,  // export buttons
     SavePdf,
     CopyGraphs,
@@ -57,6 +59,8 @@ class WorkbenchPanel {
     bool SemicolonCsv() const;
     // Sets the Record toggle without a callback.
     void SetRecording(bool on);
+    // Sets the "Publish to plant" toggle without a callback.
+    void SetPublishing(bool on);
     // Opens a save dialog in the folder used last (kept between runs) proposing `defaultName`;
     // pattern such as "*.csv". Its extension is added to a typed name that lacks it. Returns at
     // once: true when the dialog opened; false when another one is open (it is raised) or there
