@@ -53,7 +53,8 @@ class Rig {
   public:
     // The unpaced loops run on the built-in line, as they always have: their figures stay
     // comparable.
-    Rig(int board, long baud, Line line = Line::Pty) {
+    // `requestBaud`: the pace of the program's requests at the sensor, 0 its own (`baud`).
+    Rig(int board, long baud, Line line = Line::Pty, long requestBaud = 0) {
         if (line == Line::InProcess || baud == kUnpaced) {
             const std::string options =
                 "--board " + std::to_string(board) + " --baud " + std::to_string(baud);
@@ -64,6 +65,7 @@ class Rig {
             sensor.profile.pcbtype = static_cast<std::uint16_t>(board);
             sim::ServerOptions options;
             options.baud = baud;
+            options.requestBaud = requestBaud;
             sensor_ = std::make_unique<sim::PtyServer>(sensor, options);
             if (!sensor_->Start()) Fail("simulated sensor: " + sensor_->error());
             setenv("TAVRIX_COM1", sensor_->slavePath().c_str(), 1);
@@ -220,6 +222,7 @@ Footprint TakeFootprint(const std::string& when) {
 Figures BareLine(double seconds, long baud = kPaced) {
     sim::ServerOptions options;
     options.baud = baud;
+    options.requestBaud = kPaced;  // the client's requests go out at 19200 baud
     sim::PtyServer sensor({}, options);
     Figures f;
     f.name = "bare client (reference), " + std::to_string(baud) + " baud";
@@ -282,7 +285,7 @@ void PacedRates(double seconds) {
 
 // Run against a sensor whose clock runs 5 % fast, exact and 5 % slow and that answers the moment
 // a request has arrived, each against its own limit: a request at 19200 baud and an answer at the
-// sensor's pace. The simulated sensor receives at its own pace too, so a fast one may beat it. A
+// sensor's pace (the simulated sensor receives the requests at 19200 baud, as a real one does). A
 // bare client before each row shows what the line allows on this machine at the moment.
 void ClockRates(double seconds) {
     constexpr long kUnbounded = 1L << 40;
@@ -299,7 +302,7 @@ void ClockRates(double seconds) {
         const long baud = std::lround(kPaced * c.factor);
         rows.push_back(BareLine(seconds / 4, baud));  // what this machine's line allows now
         rows.back().limitHz = limit;
-        Rig rig(0, baud);
+        Rig rig(0, baud, Line::Pty, kPaced);
         rows.push_back(Measure(rig, c.name, ui::BTNRun, kUnbounded, seconds, limit));
     }
     PrintRates(rows);

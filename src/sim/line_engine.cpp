@@ -14,7 +14,7 @@ constexpr std::size_t kPacedFloodAhead = 8;
 }  // namespace
 
 LineEngine::LineEngine(SharedSensor& sensor, double start)
-    : sensor_(sensor), start_(start), pacer_(sensor.baud()) {}
+    : sensor_(sensor), start_(start), pacer_(sensor.baud(), sensor.requestBaud()) {}
 
 void LineEngine::Receive(std::span<const std::uint8_t> bytes, double readAt) {
     for (const std::uint8_t& byte : bytes) {

@@ -18,6 +18,9 @@ struct ServerOptions {
     // Called on the serving thread for every request frame taken, before it is answered.
     std::function<void(const LoggedRequest&)> onRequest;
     double burst = 0;  // seconds between hand-overs of answer bytes (a USB adapter); 0: default
+    // The pace the requests come at, the PC's; 0: the sensor's own. A sensor whose clock runs fast
+    // or slow still receives at the PC's pace.
+    long requestBaud = 0;
 };
 
 class SharedSensor {
@@ -25,6 +28,10 @@ class SharedSensor {
     explicit SharedSensor(const SensorConfig& sensor = {}, ServerOptions options = {});
 
     long baud() const { return options_.baud; }
+    // Unpaced, requests come at once too.
+    long requestBaud() const {
+        return options_.baud > 0 && options_.requestBaud > 0 ? options_.requestBaud : options_.baud;
+    }
     double burst() const { return options_.burst; }
     // Takes one request that arrived `time` seconds after the start, shaped by the faults.
     Reply Serve(const Frame& request, double time);
