@@ -81,8 +81,11 @@ void AnswerRouter::File(const FrameBytes& frame, long long start, double startTi
         live && startTime - live->sentAt < 0.5 * std::max(shortestAnswer_, 0.0);
     const bool slot = synced && code > 0 && code < kSlots;
     // The last frame of its code again, begun too soon after the write to answer it: a repeat that
-    // was delayed past a quiet look at the line (a busy sender, a loaded machine).
-    const bool repeat = tooSoonForLive && slot && lastFrame_[code] == frame;
+    // was delayed past a quiet look at the line (a busy sender, a loaded machine). Only where the
+    // line itself takes time to answer: on a line without pacing the answer times are scheduling
+    // noise, and an equal answer (the same record, a still scene) must not be taken for a repeat.
+    const bool repeat =
+        tooSoonForLive && slot && shortestAnswer_ >= kQuietMin && lastFrame_[code] == frame;
     if (late && (!live || tooSoonForLive)) {
         requests_.erase(requests_.begin() + (late - requests_.data()));
         ++late_;
