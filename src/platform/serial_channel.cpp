@@ -98,6 +98,11 @@ int SerialChannel::Write(const char* data, int count) {
     if (!isOpen()) return kComIoError;
     const qint64 unsent = device_->BytesToWrite();
     if (unsent > 0) device_->ClearOutput();  // the caller counts them as not accepted
+    // The driver has the bytes, but on a pseudo-terminal, a network bridge or a USB adapter a
+    // worker thread (and a peer on this machine) still needs a CPU to move them on. Whatever the
+    // caller does next (a loop draws the last answer) would hold them back by its own length:
+    // measured on a 2-core machine, Run lost 1 % of the line's rate that way.
+    QThread::yieldCurrentThread();
     return count - static_cast<int>(std::min<qint64>(unsent, count));
 }
 

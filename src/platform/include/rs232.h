@@ -78,7 +78,9 @@ class Rs232 {
     int FlushOutQ(int port);
     // Writes count bytes; returns the count accepted (waits for the device up to the time-out).
     // Bytes still unsent at the time-out are dropped and not counted; kComIoError when the device
-    // fails (it is then closed as on a hang-up).
+    // fails (it is then closed as on a hang-up). Gives up the CPU once before it returns, so that
+    // the driver's worker and a peer on this machine move the bytes on before the caller's next
+    // work.
     int ComWrt(int port, const void* data, int count);
     // Reads up to count bytes, blocking until count bytes have arrived or the time-out passed.
     // Returns the count read (possibly short), or a negative code when the port is not open.
