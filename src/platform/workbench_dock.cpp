@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "dock_title_bar.h"
 #include "window_layout.h"
 
 namespace platform {
@@ -32,6 +33,8 @@ QDockWidget* MakeDock(QMainWindow* window) {
     scroll->setWidget(column);
     scroll->setMinimumWidth(kDockWidth / 2);
     dock->setWidget(scroll);
+    AddFoldingTitleBar(dock,
+                       QStringLiteral("mainwindow/%1/workbenchFolded").arg(window->objectName()));
     window->addDockWidget(Qt::RightDockWidgetArea, dock);
     window->resizeDocks({dock}, {kDockWidth}, Qt::Horizontal);
 

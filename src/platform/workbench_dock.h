@@ -1,5 +1,5 @@
 // The workbench dock of a panel window: the measurement workbench's place beside the panel. It
-// can be tabbed, floated or closed; a "Workbench" button at the right end of the status row shows
+// can be tabbed, folded to its title bar, floated or closed; a "Workbench" button at the right end of the status row shows
 // and hides it in one click. On a screen too narrow for the panel and the dock side by side it
 // starts closed; its place and state are remembered with the window's (window_layout.h).
 //

@@ -53,6 +53,15 @@ class Window : public ProgramTest {
         Main()->resize(size);
         Pump(0.05);
     }
+    // Ends the program and starts it again; `between` runs while it is down.
+    void Restart(const std::function<void()>& between = [] {}) {
+        EndProgram(p());
+        started_ = false;
+        Pump(0.05);
+        between();
+        StartProgram();
+        Pump(0.05);
+    }
     static QRect RectIn(const QWidget* w, const QWidget* in) {
         return QRect(w->mapTo(in, QPoint()), w->size());
     }
@@ -122,6 +131,33 @@ TEST_F(Window, PanelFitsTheScreenOrEveryControlScrollsIntoViewWithItsLabel) {
     EXPECT_FALSE(dock->isVisible());
 }
 
+// Folded, the workbench keeps its title bar and gives the rest of its width to the panel; it is
+// found folded after a restart and unfolds to the width it had.
+TEST_F(Window, WorkbenchFoldsToItsTitleBar) {
+    const auto dock = [] { return Named<QDockWidget>("Workbench"); };
+    const auto centre = [] { return static_cast<QMainWindow*>(Main())->centralWidget()->width(); };
+    const auto fold = [&] {
+        QTest::mouseClick(dock()->findChild<QToolButton*>("DockFoldButton"), Qt::LeftButton);
+        Pump(0.05);
+    };
+    ResizeTo(Area().size() - QSize(60, 40));
+    dock()->show();
+    Pump(0.05);
+    const int openWidth = dock()->width(), centreWidth = centre();
+    fold();
+    EXPECT_TRUE(dock()->widget()->isHidden());
+    EXPECT_TRUE(dock()->isVisible());
+    EXPECT_LT(dock()->width(), openWidth / 2);
+    EXPECT_GT(centre(), centreWidth + openWidth / 2);
+    Restart();
+    EXPECT_TRUE(dock()->isVisible());
+    EXPECT_TRUE(dock()->widget()->isHidden());
+    EXPECT_LT(dock()->width(), openWidth / 2);
+    fold();
+    EXPECT_TRUE(dock()->widget()->isVisible());
+    EXPECT_NEAR(dock()->width(), openWidth, 2);
+}
+
 TEST_F(Window, PlotsTakeTheExtraSpaceAndTheRestKeepsItsPlace) {
     Named<QDockWidget>("Workbench")->hide();
     auto* content = Scroll()->widget();
@@ -149,22 +185,10 @@ TEST_F(Window, OnlyAGeometryThatFitsTheScreenIsRestored) {
     EXPECT_TRUE(settings.fileName().startsWith(qEnvironmentVariable("XDG_CONFIG_HOME")));
     const QSize design = Main()->size();
     const QRect area = Area();
-    const auto restart = [&](
-                             const std::function<void()>& before,
-                             const std::function<void()>& between = [] {}) {
-        before();
-        EndProgram(p());
-        started_ = false;
-        Pump(0.05);
-        between();
-        StartProgram();
-        Pump(0.05);
-    };
     const QSize fits = area.size() - QSize(60, 40);
-    restart([&] {
-        ResizeTo(fits);
-        Main()->move(area.topLeft() + QPoint(10, 10));
-    });
+    ResizeTo(fits);
+    Main()->move(area.topLeft() + QPoint(10, 10));
+    Restart();
     EXPECT_EQ(Main()->size(), fits);
 
     const struct {
@@ -176,15 +200,14 @@ TEST_F(Window, OnlyAGeometryThatFitsTheScreenIsRestored) {
     };
     for (const auto& m : misfits) {
         SCOPED_TRACE(m.what);
-        restart([&] { m.change(); });
+        m.change();
+        Restart();
         EXPECT_EQ(Main()->size(), design);
         EXPECT_EQ(Main()->frameGeometry().center(), area.center());
     }
-    restart([] {},
-            [&] {
-                settings.setValue(QStringLiteral("mainwindow/PANEL/geometry"),
-                                  QByteArray("\x01\xd9", 2));
-            });
+    Restart([&] {
+        settings.setValue(QStringLiteral("mainwindow/PANEL/geometry"), QByteArray("\x01\xd9", 2));
+    });
     EXPECT_EQ(Main()->size(), design);
 }
 
